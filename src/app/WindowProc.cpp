@@ -1,0 +1,37 @@
+#include "app/WindowProc.h"
+
+#include "input/Keyboard.h"
+#include "input/Mouse.h"
+#include "platform/OpenGLFuncs.h"
+
+LResult SYS_CALLBACK WindowProc(SysWindow window, std::uint32_t message, WParam wParam,
+                                LParam lParam) {
+    switch (message) {
+    case WmCreate:
+        return 0;
+    case WmSize:
+        ResizeScene(LowWord(lParam), HighWord(lParam));
+        return 0;
+    case WmClose:
+        // The window stays until shutdown destroys it; the loop ends on the quit message.
+        SysPostQuitMessage(0);
+        return 0;
+    case WmKeyDown:
+        SetKey(wParam, true);
+        return 0;
+    case WmKeyUp:
+        SetKey(wParam, false);
+        return 0;
+    case WmMouseMove:
+        MouseMoved(LowWord(lParam), HighWord(lParam));
+        return 0;
+    case WmLButtonDown:
+        MouseClick = true;
+        return 0;
+    case WmLButtonUp:
+        MouseClick = false;
+        return 0;
+    default:
+        return SysDefWindowProc(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,12 @@
+// GL.h - the OpenGL 1.1 header, without dragging the Windows headers into the game.
+#pragma once
+
+#if defined(_WIN32)
+#ifndef APIENTRY
+#define APIENTRY __stdcall
+#endif
+#ifndef WINGDIAPI
+#define WINGDIAPI __declspec(dllimport)
+#endif
+#endif
+#include <GL/gl.h>

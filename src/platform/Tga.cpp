@@ -1,0 +1,3 @@
+#include "platform/Tga.h"
+
+bool LoadTgaTexture(TextureImage&, std::string_view) { return false; }

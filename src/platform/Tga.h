@@ -1,0 +1,19 @@
+// Tga.h - uncompressed 24- and 32-bit TGA images into GL textures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+struct TextureImage {
+    std::uint8_t* ImageData;   // only valid while loading
+    std::uint32_t BitsPerPixel;
+    std::uint32_t Width;
+    std::uint32_t Height;
+    std::uint32_t TextureId;   // 0 until a load succeeds
+};
+
+// Reads fileName from the working directory into a new GL texture (a context must be current).
+// True when the texture was made. A file that exists but cannot be opened, or a failed read,
+// throws InOutError; a missing file or a refused shape gives false.
+bool LoadTgaTexture(TextureImage& texture, std::string_view fileName);

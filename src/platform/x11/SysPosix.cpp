@@ -1,0 +1,152 @@
+// The Linux side of the clock, the process and the files (see Sys.h).
+#include "platform/Sys.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The I/O error numbers a user of the original platform knows.
+int IoCode(int error) {
+    switch (error) {
+    case 0: return 0;
+    case ENOENT: return 2;
+    case ENOTDIR:
+    case ENAMETOOLONG: return 3;
+    case EMFILE:
+    case ENFILE: return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY: return 5;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return 101;
+    default: return error;
+    }
+}
+
+std::int64_t MonotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+} // namespace
+
+std::int64_t SysCounterFrequency() { return 1000000000; }
+std::int64_t SysCounterNow() { return MonotonicNs(); }
+bool SysReadCounter(std::int64_t& value) {
+    value = MonotonicNs();
+    return true;
+}
+std::uint32_t SysTickCount() { return static_cast<std::uint32_t>(MonotonicNs() / 1000000); }
+
+void SysProcessStart() {
+    // A closed pipe or a file-size limit must surface as a failed write, not kill us silently.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    // x86-64 Linux already runs with every floating-point exception masked, round to nearest,
+    // and long double in the x87's 64-bit significand.
+}
+
+const char* SysModuleName() {
+    static std::string name;
+    if (name.empty()) {
+        char path[4096];
+        ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+        std::string full = n > 0 ? std::string(path, static_cast<std::size_t>(n)) : "quorvin";
+        std::size_t slash = full.rfind('/');
+        name = slash == std::string::npos ? full : full.substr(slash + 1);
+    }
+    return name.c_str();
+}
+
+void SysWriteReport(const char* text, std::size_t length) {
+    while (length > 0) {
+        ssize_t n = write(STDERR_FILENO, text, length);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        text += n;
+        length -= static_cast<std::size_t>(n);
+    }
+}
+
+bool SysFileExists(const char* name) {
+    struct stat info{};
+    return stat(name, &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file) {
+    int flags = mode == SysOpenMode::ReadOnly    ? O_RDONLY
+                : mode == SysOpenMode::ReadWrite ? O_RDWR
+                                                 : O_RDWR | O_CREAT | O_TRUNC;
+    int fd;
+    do fd = open(name, flags | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return IoCode(errno);
+    file = fd;
+    return 0;
+}
+
+int SysReadFile(SysFile file, void* buffer, std::size_t size, std::size_t& got) {
+    got = 0;
+    auto* at = static_cast<char*>(buffer);
+    while (got < size) {
+        ssize_t n = read(static_cast<int>(file), at + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return IoCode(errno);
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int SysWriteFile(SysFile file, const void* buffer, std::size_t size) {
+    auto* at = static_cast<const char*>(buffer);
+    while (size > 0) {
+        ssize_t n = write(static_cast<int>(file), at, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return IoCode(errno);
+        if (n == 0) return 101;
+        at += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int SysFileSize(SysFile file, std::int64_t& size) {
+    struct stat info{};
+    if (fstat(static_cast<int>(file), &info) != 0) return IoCode(errno);
+    size = info.st_size;
+    return 0;
+}
+
+int SysSyncFile(SysFile file) {
+    return fsync(static_cast<int>(file)) == 0 ? 0 : IoCode(errno);
+}
+
+int SysCloseFile(SysFile file) { return close(static_cast<int>(file)) == 0 ? 0 : IoCode(errno); }
+
+int SysReplaceFile(const char* from, const char* to) {
+    if (rename(from, to) != 0) return IoCode(errno);
+    // Make the rename itself survive a power cut: sync the directory that holds it.
+    std::string dir(to);
+    std::size_t slash = dir.rfind('/');
+    dir = slash == std::string::npos ? "." : dir.substr(0, slash == 0 ? 1 : slash);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+    return 0;
+}
+
+int SysDeleteFile(const char* name) { return unlink(name) == 0 ? 0 : IoCode(errno); }
+
+std::uint32_t SysProcessId() { return static_cast<std::uint32_t>(getpid()); }

@@ -1,0 +1,38 @@
+// HighScores.h - the ten best results, the current player's entry and "highScores.dat".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// 16 bytes, the same in memory and on disk.
+struct HighScoreEntry {
+    std::uint8_t NameLength;   // 0..10
+    char Name[10];
+    std::uint8_t Unused;       // carries no meaning
+    std::int32_t Points;       // little-endian on disk
+};
+static_assert(sizeof(HighScoreEntry) == 16);
+
+// Slots 1..10 are the table, slot 11 the current player; index 0 is not used.
+extern HighScoreEntry HighScoreTable[12];
+extern std::string PlayerName;
+
+inline constexpr const char* HighScoreFileName = "highScores.dat";
+
+// The name of an entry as a string (its first NameLength characters).
+std::string_view EntryName(const HighScoreEntry& entry);
+
+// Sets an entry's name to the first 10 characters of name; bytes past the length stay.
+void SetEntryName(HighScoreEntry& entry, std::string_view name);
+
+// Creates an empty file when there is none, reads up to ten records into slots 1..10, fills the
+// rest with ("--Player--", 0), sets slot 11 to (PlayerName, 0). A failed file operation throws
+// InOutError.
+void LoadHighScores();
+
+// Selection sort of slots 1..11, best first.
+void SortHighScores();
+
+// Replaces the file by slots 1..10 (160 bytes); the old file stays whole if the save fails.
+void SaveHighScores();

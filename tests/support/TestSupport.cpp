@@ -1,0 +1,116 @@
+#include "TestSupport.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <grp.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <poll.h>
+#include <pwd.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+ScopedWorkDir::ScopedWorkDir() {
+    previous_ = fs::current_path().string();
+    std::string pattern = (fs::temp_directory_path() / "quorvin-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    // Let an unprivileged child work here too.
+    chmod(path_.c_str(), 0777);
+    fs::current_path(path_);
+}
+
+ScopedWorkDir::~ScopedWorkDir() {
+    std::error_code ignored;
+    fs::current_path(previous_, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+void CopyGameImages(const std::string& dir) {
+    for (const char* name : {"daFont.tga", "daFontMask.tga", "TheCrate2.tga"})
+        fs::copy_file(fs::path(QUORVIN_SOURCE_DIR) / "data" / name, fs::path(dir) / name,
+                      fs::copy_options::overwrite_existing);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir,
+                         int timeoutSeconds, const std::string& asUser) {
+    int outPipe[2], errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
+    uid_t uid = 0;
+    gid_t gid = 0;
+    if (!asUser.empty()) {
+        passwd* user = getpwnam(asUser.c_str());
+        if (!user) throw std::runtime_error("no user " + asUser);
+        uid = user->pw_uid;
+        gid = user->pw_gid;
+    }
+    pid_t pid = fork();
+    if (pid == 0) {
+        int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        close(outPipe[0]);
+        close(errPipe[0]);
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        if (!asUser.empty() && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
+            _exit(125);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    ProcessResult result;
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.Out, &result.Err};
+    int open = 2;
+    time_t deadline = time(nullptr) + timeoutSeconds;
+    while (open > 0) {
+        int left = static_cast<int>(deadline - time(nullptr));
+        if (left <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (poll(fds, 2, left * 1000) <= 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+            char buffer[4096];
+            ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<std::size_t>(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    for (auto& fd : fds)
+        if (fd.fd >= 0) close(fd.fd);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}

@@ -1,0 +1,36 @@
+// TestSupport.h - working directories and child processes for the tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A fresh temporary directory that becomes the working directory for the object's life.
+class ScopedWorkDir {
+public:
+    ScopedWorkDir();
+    ~ScopedWorkDir();
+    ScopedWorkDir(const ScopedWorkDir&) = delete;
+    ScopedWorkDir& operator=(const ScopedWorkDir&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+// Copies the three images from data/ into dir.
+void CopyGameImages(const std::string& dir);
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+struct ProcessResult {
+    int ExitCode = -1;       // exit status, or 128 + signal
+    std::string Out;
+    std::string Err;
+};
+
+// Runs argv in dir with stdin closed and waits for it (killed after timeoutSeconds). When
+// asUser is not empty the child drops to that user (for "access denied" cases under root).
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir,
+                         int timeoutSeconds = 60, const std::string& asUser = "");
