@@ -13,7 +13,3 @@ Button QuitToMenuButton, ResumeButton;
 void InitGame() {}
 void SpawnTarget() {}
 void ResetGame() {}
-void UpdateGame() {}
-void RenderGame() {}
-void DrawGameHud() {}
-void DrawHighScoreList() {}

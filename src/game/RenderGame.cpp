@@ -1,0 +1,5 @@
+#include "game/Game.h"
+
+void RenderGame() {}
+void DrawGameHud() {}
+void DrawHighScoreList() {}

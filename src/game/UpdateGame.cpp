@@ -1,0 +1,3 @@
+#include "game/Game.h"
+
+void UpdateGame() {}
