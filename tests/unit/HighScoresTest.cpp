@@ -235,22 +235,6 @@ TEST_F(HighScores, SortPlacesTheNewEntryExactlyAsTheSelectionSortDoes) {
     }
 }
 
-TEST_F(HighScores, TwoGoodGamesInARowGiveTwoEntries) {
-    PlayerName = "Zed";
-    LoadHighScores();
-    for (std::int32_t score : {30, 20}) {
-        SetEntryName(HighScoreTable[11], PlayerName);
-        HighScoreTable[11].Points = score;
-        SortHighScores();
-    }
-    SaveHighScores();
-    ResetTable();
-    LoadHighScores();
-    std::vector<Slot> expected = {{"Zed", 30}, {"Zed", 20}};
-    expected.resize(10, {"--Player--", 0});
-    EXPECT_EQ(Slots(1, 10), expected);
-}
-
 // Runs action in a child process, optionally as user nobody and with a cap on file sizes;
 // returns the I/O error code it failed with, 0 when it succeeded.
 int RunInChild(const std::function<void()>& action, bool asNobody, rlim_t fileSizeLimit) {
