@@ -105,7 +105,8 @@ bool MakeFont(FT_Library library, const char* regular, const char* bold, const s
                 mask.Set(cx + x, cy + y, 255 - c, 255 - c, 255 - c);
             }
     }
-    for (FT_Face face : faces) FT_Done_Face(face);
+    for (FT_Face face : faces)
+        FT_Done_Face(face);
     return WriteTga(glyphs, dir + "/daFont.tga") && WriteTga(mask, dir + "/daFontMask.tga");
 }
 

@@ -33,7 +33,9 @@ void BuildGlyphLists() {
     }
 }
 
-void FreeGlyphLists() { glDeleteLists(FontBase, 256); }
+void FreeGlyphLists() {
+    glDeleteLists(FontBase, 256);
+}
 
 namespace {
 

@@ -80,9 +80,9 @@ void UploadTgaTexture(TextureImage& texture) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // Bytes go to GL in stored order: no red/blue exchange, no row flip.
     GLenum format = texture.BitsPerPixel == 24 ? GL_RGB : GL_RGBA;
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format),
-                 static_cast<GLsizei>(texture.Width), static_cast<GLsizei>(texture.Height), 0,
-                 format, GL_UNSIGNED_BYTE, texture.ImageData);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), static_cast<GLsizei>(texture.Width),
+                 static_cast<GLsizei>(texture.Height), 0, format, GL_UNSIGNED_BYTE,
+                 texture.ImageData);
     FreeTgaPixels(texture);
 }
 

@@ -6,11 +6,11 @@
 #include <string_view>
 
 struct TextureImage {
-    std::uint8_t* ImageData;   // only valid while loading
+    std::uint8_t* ImageData; // only valid while loading
     std::uint32_t BitsPerPixel;
     std::uint32_t Width;
     std::uint32_t Height;
-    std::uint32_t TextureId;   // 0 until a load succeeds
+    std::uint32_t TextureId; // 0 until a load succeeds
 };
 
 // Reads fileName from the working directory into a new GL texture (a context must be current).

@@ -24,8 +24,12 @@ void* operator new[](std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -38,7 +42,8 @@ std::string MakeTga(unsigned width, unsigned height, unsigned depth, std::size_t
     bytes[14] = static_cast<char>(height & 0xFF);
     bytes[15] = static_cast<char>(height >> 8);
     bytes[16] = static_cast<char>(depth);
-    for (std::size_t i = 0; i < pixelBytes; ++i) bytes.push_back(static_cast<char>(i * 7 + 3));
+    for (std::size_t i = 0; i < pixelBytes; ++i)
+        bytes.push_back(static_cast<char>(i * 7 + 3));
     return bytes;
 }
 
