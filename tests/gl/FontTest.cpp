@@ -224,22 +224,6 @@ TEST_F(FontTest, LeavesTheStateItDescribesAndTheCallersMatrix) {
         EXPECT_DOUBLE_EQ(after[i], callerMatrix[i]) << i;
 }
 
-// Text runs off the right edge and is clipped there; it never wraps to another line.
-TEST_F(FontTest, LongTextIsClippedNotWrapped) {
-    const std::string sixty(60, 'M');
-    Frame frame = Draw(0, 100, 0, White, sixty);
-    for (int y = 0; y < ScreenH; ++y)
-        for (int x = 0; x < ScreenW; ++x) {
-            if (y >= 100 && y < 116) continue;
-            ASSERT_EQ(frame.At(x, y)[0], 128) << x << "," << y;
-        }
-    int litNearRightEdge = 0;
-    for (int y = 100; y < 116; ++y)
-        for (int x = 784; x < 800; ++x)
-            litNearRightEdge += frame.At(x, y)[0] > 200;
-    EXPECT_GT(litNearRightEdge, 0);
-}
-
 namespace {
 
 std::string MakeTgaFile(unsigned width, unsigned height, unsigned depth,
