@@ -17,18 +17,37 @@ constexpr WParam MkControl = 0x0008;
 constexpr WParam MkMButton = 0x0010;
 constexpr int WheelDelta = 120;
 
-// The character the key-down last taken from the queue types, for SysTranslateMessage.
-SysMessage LastKeyDown{};
-char LastKeyChar = 0;
-char PendingChar = 0;   // the character of the key-down at the back of the queue
+// The keyboard as of the last key message taken from the queue, as Windows keeps it for
+// TranslateMessage: which keys are down, and the two locks.
+bool KeyIsDown[256];
 
 std::uint32_t MessageTime = 0;
 
-void Post(std::uint32_t message, WParam wParam, LParam lParam, std::uint32_t time, char ch = 0) {
-    SysMessage msg{GameWindowId(), message, wParam, lParam, time, GameWindow.PointerX,
-                   GameWindow.PointerY};
-    QueuePush(msg);
-    PendingChar = ch;
+void Post(std::uint32_t message, WParam wParam, LParam lParam, std::uint32_t time) {
+    QueuePush(SysMessage{GameWindowId(), message, wParam, lParam, time, GameWindow.PointerX,
+                         GameWindow.PointerY});
+}
+
+void TrackKey(const SysMessage& msg) {
+    bool down = msg.message == WmKeyDown || msg.message == WmSysKeyDown;
+    if (!down && msg.message != WmKeyUp && msg.message != WmSysKeyUp) return;
+    if (msg.wParam > 255) return;
+    if (down && !KeyIsDown[msg.wParam]) {
+        if (msg.wParam == 20) GameWindow.CapsLockOn = !GameWindow.CapsLockOn;
+        if (msg.wParam == 144) GameWindow.NumLockOn = !GameWindow.NumLockOn;
+    }
+    KeyIsDown[msg.wParam] = down;
+}
+
+// The modifier bits of the tracked keyboard.
+unsigned TrackedState() {
+    unsigned state = 0;
+    if (KeyIsDown[16]) state |= ShiftMask;
+    if (KeyIsDown[17]) state |= ControlMask;
+    if (KeyIsDown[18]) state |= Mod1Mask;
+    if (GameWindow.CapsLockOn) state |= LockMask;
+    if (GameWindow.NumLockOn) state |= GameWindow.NumLockMask;
+    return state;
 }
 
 // Client coordinates packed as Windows packs them: each a signed 16-bit value in its word.
@@ -68,15 +87,8 @@ void TranslateKey(const XKeyEvent& key, bool down) {
     std::uint32_t bits = 1 | (scan << 16);
     if (alt) bits |= 1u << 29;
     if (!down) bits |= (1u << 30) | (1u << 31);
-    char ch = 0;
-    if (down) {
-        char text[8];
-        KeySym typed = 0;
-        int n = XLookupString(&copy, text, sizeof text, &typed, nullptr);
-        if (n == 1) ch = text[0];
-    }
     Post(message, code, static_cast<LParam>(static_cast<std::int32_t>(bits)),
-         static_cast<std::uint32_t>(key.time), ch);
+         static_cast<std::uint32_t>(key.time));
 }
 
 void TranslateButton(const XButtonEvent& button, bool down) {
@@ -180,15 +192,31 @@ bool SysPeekMessage(SysMessage& msg) {
             TranslateXEvent(event);
         }
     }
-    bool taken = QueuePop(msg);
-    if (taken && msg.message == WmKeyDown) {
-        LastKeyDown = msg;
-        LastKeyChar = QueueCount() == 0 ? PendingChar : 0;
-    }
-    return taken;
+    if (!QueuePop(msg)) return false;
+    TrackKey(msg);
+    return true;
 }
 
-void SysTranslateMessage(const SysMessage&) {}
+void SysTranslateMessage(const SysMessage& msg) {
+    bool system = msg.message == WmSysKeyDown;
+    if ((msg.message != WmKeyDown && !system) || GameWindow.Connection == nullptr) return;
+    // The key comes back from the scan code in lParam and types with the keyboard as the
+    // messages taken so far left it; the character is the next message, as on Windows.
+    std::uint32_t scan = static_cast<std::uint32_t>(msg.lParam >> 16) & 0xFF;
+    if (scan == 0) return;
+    XKeyEvent key{};
+    key.type = KeyPress;
+    key.display = GameWindow.Connection;
+    key.window = GameWindow.Handle;
+    key.keycode = scan + 8;
+    key.state = TrackedState();
+    char text[8];
+    KeySym typed = 0;
+    if (XLookupString(&key, text, sizeof text, &typed, nullptr) != 1) return;
+    QueuePushFront(SysMessage{msg.window, system ? WmSysChar : WmChar,
+                              static_cast<unsigned char>(text[0]), msg.lParam, msg.time, msg.ptX,
+                              msg.ptY});
+}
 
 void SysDispatchMessage(const SysMessage& msg) {
     if (msg.window == GameWindowId()) SendToWindow(msg.message, msg.wParam, msg.lParam);

@@ -17,6 +17,8 @@ struct X11WindowRecord {
     int ClientWidth = 0;             // the client size last reported with WmSize
     int ClientHeight = 0;
     unsigned NumLockMask = 0;        // the modifier bit Num_Lock sits on
+    bool CapsLockOn = false;         // the locks as of the last key message taken
+    bool NumLockOn = false;
     int PointerX = 0;                // last known pointer position on the screen
     int PointerY = 0;
 };

@@ -160,6 +160,11 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(display, True, &detectable);
     GameWindow.NumLockMask = FindNumLockMask(display);
+    XkbStateRec keyboard{};
+    if (XkbGetState(display, XkbUseCoreKbd, &keyboard) == Success) {
+        GameWindow.CapsLockOn = (keyboard.locked_mods & LockMask) != 0;
+        GameWindow.NumLockOn = (keyboard.locked_mods & GameWindow.NumLockMask) != 0;
+    }
 
     // Windows sends these from inside window creation, before any context exists.
     GameWindow.ClientWidth = width;
