@@ -6,8 +6,8 @@
 
 namespace {
 std::string_view Labelled(HudText& buffer, const char* label, std::int64_t value) {
-    int length = std::snprintf(buffer.data(), buffer.size(), "%s%lld", label,
-                               static_cast<long long>(value));
+    int length =
+        std::snprintf(buffer.data(), buffer.size(), "%s%lld", label, static_cast<long long>(value));
     if (length < 0) return {};
     return {buffer.data(), static_cast<std::size_t>(length)};
 }
@@ -46,8 +46,8 @@ std::string_view FrameRateText(HudText& buffer, double frameTimeMs) {
     if (frameTimeMs == 0) return {};
     std::int64_t rate = 0;
     if (!RoundToInt64(1000.0L / static_cast<long double>(frameTimeMs), rate)) return {};
-    int length = std::snprintf(buffer.data(), buffer.size(), "%lldFPS",
-                               static_cast<long long>(rate));
+    int length =
+        std::snprintf(buffer.data(), buffer.size(), "%lldFPS", static_cast<long long>(rate));
     if (length < 0) return {};
     return {buffer.data(), static_cast<std::size_t>(length)};
 }

@@ -51,10 +51,10 @@ TEST(HudText, FrameRateReadout) {
         double FrameMs;
         const char* Expected;
     } cases[] = {
-        {16.0, "62FPS"},   // 62.5, half to even
+        {16.0, "62FPS"}, // 62.5, half to even
         {10.0, "100FPS"},
         {8.0, "125FPS"},
-        {2000.0, "0FPS"},  // 0.5
+        {2000.0, "0FPS"}, // 0.5
         {1000.0 / 1.5, "2FPS"},
         {Inf, "0FPS"},
         {-10.0, "-100FPS"},
