@@ -1,23 +1,23 @@
 // GameWindowFixture.h - the game's own window and context for drawing tests, and frame capture.
 #pragma once
 
-#include "support/TestSupport.h"
 #include "app/WindowProc.h"
 #include "platform/GL.h"
 #include "platform/OpenGLFuncs.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-// One frame read back from the back buffer; row 0 is the bottom, so pixel (x, y) is the
-// virtual unit square from (x, y) to (x + 1, y + 1) at 800x600.
+// The back buffer read back; row 0 is the bottom, so pixel (x, y) is the virtual unit square
+// from (x, y) to (x + 1, y + 1).
 struct Frame {
     static constexpr int Width = 800, Height = 600;
     std::vector<std::uint8_t> Rgb;
@@ -34,31 +34,20 @@ inline void ClearFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-inline Frame ReadFrame() {
+// With QUORVIN_FRAME_DIR set, each frame read is also written there as <name>.ppm to look at.
+inline Frame ReadFrame(const std::string& name = "") {
     Frame frame;
     frame.Rgb.resize(3 * Frame::Width * Frame::Height);
-    glFinish();
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, Frame::Width, Frame::Height, GL_RGB, GL_UNSIGNED_BYTE, frame.Rgb.data());
+    if (const char* dir = std::getenv("QUORVIN_FRAME_DIR"); dir && !name.empty()) {
+        std::ofstream out(std::string(dir) + "/" + name + ".ppm", std::ios::binary);
+        out << "P6\n" << Frame::Width << " " << Frame::Height << "\n255\n";
+        for (int y = Frame::Height - 1; y >= 0; --y)
+            out.write(reinterpret_cast<const char*>(frame.At(0, y)), 3 * Frame::Width);
+    }
     return frame;
-}
-
-// With QUORVIN_FRAME_DIR set, writes the frame there as <name>.png to look at by eye.
-inline void DumpFrame(const Frame& frame, const std::string& name) {
-    const char* dir = std::getenv("QUORVIN_FRAME_DIR");
-    if (!dir) return;
-    std::string ppm = std::string(dir) + "/" + name + ".ppm";
-    FILE* out = std::fopen(ppm.c_str(), "wb");
-    if (!out) return;
-    std::fprintf(out, "P6\n%d %d\n255\n", Frame::Width, Frame::Height);
-    for (int y = Frame::Height - 1; y >= 0; --y)
-        std::fwrite(frame.At(0, y), 1, 3 * Frame::Width, out);
-    std::fclose(out);
-    std::string convert =
-        "convert '" + ppm + "' '" + std::string(dir) + "/" + name + ".png' && rm '" + ppm + "'";
-    if (std::system(convert.c_str()) != 0)
-        std::fprintf(stderr, "could not convert %s\n", ppm.c_str());
 }
 
 // The window is made once per suite, in a work directory holding the game's images.
