@@ -171,8 +171,19 @@ void GameProcess::Resized() {
 }
 
 void GameProcess::Key(const std::string& keys) {
-    display_.Run("xdotool key --delay 80 " + keys);
-    Pause(200);
+    // Each key held for a few frames: a press and release handled before the same frame
+    // leave nothing for the game to see, as with the mouse.
+    std::string command = "xdotool";
+    std::size_t start = 0;
+    while (start < keys.size()) {
+        std::size_t end = keys.find(' ', start);
+        if (end == std::string::npos) end = keys.size();
+        std::string key = keys.substr(start, end - start);
+        if (!key.empty()) command += " keydown " + key + " sleep 0.06 keyup " + key + " sleep 0.03";
+        start = end + 1;
+    }
+    display_.Run(command);
+    Pause(150);
 }
 
 void GameProcess::Close() {
