@@ -1,0 +1,67 @@
+// GameProcess.h - the real game binary on a private X display, driven with xdotool.
+#pragma once
+
+#include "TestSupport.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// An Xvfb of its own, so end-to-end tests can run side by side.
+class PrivateDisplay {
+public:
+    PrivateDisplay(int width = 1024, int height = 768);
+    ~PrivateDisplay();
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+    const std::string& Name() const { return name_; }
+    // Runs a shell command with DISPLAY set to this display; its standard output.
+    std::string Run(const std::string& command) const;
+
+private:
+    std::string name_;
+    int pid_ = -1;
+};
+
+// An RGB picture of the whole display.
+struct Screenshot {
+    int Width = 0, Height = 0;
+    std::vector<std::uint8_t> Rgb;
+    const std::uint8_t* At(int x, int y) const { return &Rgb[3 * (y * Width + x)]; }
+};
+
+class GameProcess {
+public:
+    // Starts the game in dir on the display; asUser drops to that user.
+    GameProcess(const PrivateDisplay& display, const std::string& dir,
+                const std::string& asUser = "");
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    // Waits for the game's window to be mapped; false on time-out or when the game has ended.
+    bool WaitForWindow(int seconds = 20);
+    // Virtual screen coordinates (origin bottom left, 800x600) to the window's pixels.
+    void MoveTo(int vx, int vy);
+    void Click(int vx, int vy);
+    // xdotool key names ("a", "shift+b", "Return", "Escape", "BackSpace").
+    void Key(const std::string& keys);
+    // Asks the window to close, as a window manager's close box does.
+    void Close();
+    Screenshot Shoot() const;
+    void SavePng(const std::string& path) const;
+    // Waits for the game to end; the exit code is 128 + signal after a kill.
+    ProcessResult Wait(int seconds = 30);
+    bool Running();
+    // Lets the game run a few frames.
+    static void Pause(int milliseconds);
+    const std::string& WindowId() const { return window_; }
+
+private:
+    const PrivateDisplay& display_;
+    int pid_ = -1;
+    int out_ = -1, err_ = -1;
+    std::string window_;
+    bool ended_ = false;
+    ProcessResult result_;
+};
