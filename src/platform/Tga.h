@@ -6,14 +6,25 @@
 #include <string_view>
 
 struct TextureImage {
-    std::uint8_t* ImageData;   // only valid while loading
+    std::uint8_t* ImageData; // only valid while loading
     std::uint32_t BitsPerPixel;
     std::uint32_t Width;
     std::uint32_t Height;
-    std::uint32_t TextureId;   // 0 until a load succeeds
+    std::uint32_t TextureId; // 0 until a load succeeds
 };
 
 // Reads fileName from the working directory into a new GL texture (a context must be current).
 // True when the texture was made. A file that exists but cannot be opened, or a failed read,
 // throws InOutError; a missing file or a refused shape gives false.
 bool LoadTgaTexture(TextureImage& texture, std::string_view fileName);
+
+// The file half of LoadTgaTexture, usable without GL. On true, ImageData holds the pixel bytes
+// (Width x Height x BitsPerPixel/8 of them, as stored) until FreeTgaPixels. On false, ImageData
+// is null; Width and Height are set once the header was read in full.
+bool ReadTgaFile(TextureImage& texture, const char* fileName);
+
+// Releases the buffer ReadTgaFile made and clears ImageData.
+void FreeTgaPixels(TextureImage& texture);
+
+// The GL half: a new texture from ImageData, which is then released. The texture stays bound.
+void UploadTgaTexture(TextureImage& texture);

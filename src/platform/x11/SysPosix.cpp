@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 namespace {
+constexpr int DeviceError = 1117;
+
 // The I/O error numbers a user of the original platform knows.
 int IoCode(int error) {
     switch (error) {
@@ -28,7 +30,13 @@ int IoCode(int error) {
     case ENOSPC:
     case EDQUOT:
     case EFBIG: return 101;
-    default: return error;
+    default:
+        // Other errors pass through as their own number, except where that number already
+        // means something else to the player: EIO is 5, which would read "File access
+        // denied". Those become the device error a user of the original platform would see.
+        bool taken = error == 3 || error == 4 || error == 5 || error == 100 || error == 101 ||
+                     error == 106;
+        return taken ? DeviceError : error;
     }
 }
 
