@@ -11,6 +11,10 @@ int IoCode(DWORD error) {
     case ERROR_HANDLE_EOF: return 100;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return 101;
+    // System numbers that the report would read as end of file, disk full or bad input.
+    case 100:
+    case 101:
+    case 106: return ERROR_IO_DEVICE;
     default: return static_cast<int>(error);
     }
 }
