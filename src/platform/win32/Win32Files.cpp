@@ -7,15 +7,20 @@ namespace {
 // those already, except for end of file and a full disk.
 int IoCode(DWORD error) {
     switch (error) {
-    case ERROR_SUCCESS: return 0;
-    case ERROR_HANDLE_EOF: return 100;
+    case ERROR_SUCCESS:
+        return 0;
+    case ERROR_HANDLE_EOF:
+        return 100;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return 101;
+    case ERROR_HANDLE_DISK_FULL:
+        return 101;
     // System numbers that the report would read as end of file, disk full or bad input.
     case 100:
     case 101:
-    case 106: return ERROR_IO_DEVICE;
-    default: return static_cast<int>(error);
+    case 106:
+        return ERROR_IO_DEVICE;
+    default:
+        return static_cast<int>(error);
     }
 }
 
@@ -25,7 +30,9 @@ int LastIoCode() {
     return code == 0 ? 5 : code;
 }
 
-HANDLE Handle(SysFile file) { return reinterpret_cast<HANDLE>(file); }
+HANDLE Handle(SysFile file) {
+    return reinterpret_cast<HANDLE>(file);
+}
 } // namespace
 
 bool SysFileExists(const char* name) {
@@ -78,14 +85,19 @@ int SysFileSize(SysFile file, std::int64_t& size) {
     return 0;
 }
 
-int SysSyncFile(SysFile file) { return FlushFileBuffers(Handle(file)) ? 0 : LastIoCode(); }
-
-int SysCloseFile(SysFile file) { return CloseHandle(Handle(file)) ? 0 : LastIoCode(); }
-
-int SysReplaceFile(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : LastIoCode();
+int SysSyncFile(SysFile file) {
+    return FlushFileBuffers(Handle(file)) ? 0 : LastIoCode();
 }
 
-int SysDeleteFile(const char* name) { return DeleteFileA(name) ? 0 : LastIoCode(); }
+int SysCloseFile(SysFile file) {
+    return CloseHandle(Handle(file)) ? 0 : LastIoCode();
+}
+
+int SysReplaceFile(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0
+                                                                                     : LastIoCode();
+}
+
+int SysDeleteFile(const char* name) {
+    return DeleteFileA(name) ? 0 : LastIoCode();
+}

@@ -45,7 +45,9 @@ void SysDispatchMessage(const SysMessage& msg) {
     DispatchMessageA(&native);
 }
 
-void SysPostQuitMessage(int exitCode) { PostQuitMessage(exitCode); }
+void SysPostQuitMessage(int exitCode) {
+    PostQuitMessage(exitCode);
+}
 
 bool SysPostMessage(std::uint32_t message, WParam wParam, LParam lParam) {
     if (WindowHandle == nullptr) return false;

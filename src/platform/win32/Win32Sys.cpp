@@ -26,7 +26,9 @@ unsigned short ReadControlWord() {
 namespace {
 // Runs before every other static constructor, so not even the game's globals are built with
 // another control word.
-[[gnu::constructor(101)]] void ControlWordAtLoad() { SetGameControlWord(); }
+[[gnu::constructor(101)]] void ControlWordAtLoad() {
+    SetGameControlWord();
+}
 
 struct Clock {
     std::int64_t Frequency = 0;
@@ -47,7 +49,9 @@ const Clock& TheClock() {
 }
 } // namespace
 
-std::int64_t SysCounterFrequency() { return TheClock().Frequency; }
+std::int64_t SysCounterFrequency() {
+    return TheClock().Frequency;
+}
 
 std::int64_t SysCounterNow() {
     if (!TheClock().HighResolution) return static_cast<std::int64_t>(GetTickCount64());
@@ -63,7 +67,9 @@ bool SysReadCounter(std::int64_t& value) {
     return true;
 }
 
-std::uint32_t SysTickCount() { return GetTickCount(); }
+std::uint32_t SysTickCount() {
+    return GetTickCount();
+}
 
 void SysProcessStart() {
     SetGameControlWord();
@@ -101,4 +107,6 @@ void SysWriteReport(const char* text, std::size_t length) {
     FlushFileBuffers(error);
 }
 
-std::uint32_t SysProcessId() { return GetCurrentProcessId(); }
+std::uint32_t SysProcessId() {
+    return GetCurrentProcessId();
+}

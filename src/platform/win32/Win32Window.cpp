@@ -10,9 +10,12 @@ HDC DeviceContext = nullptr;
 HGLRC RenderingContext = nullptr;
 
 const WindowCalls DefaultWin32Calls = {
-    ::RegisterClassA, ::ChangeDisplaySettingsA, ::CreateWindowExA, ::GetDC,
-    ::ChoosePixelFormat, ::SetPixelFormat, ::wglCreateContext, ::wglMakeCurrent,
-    ::wglDeleteContext, ::ReleaseDC, ::DestroyWindow, ::UnregisterClassA,
+    ::RegisterClassA,    ::ChangeDisplaySettingsA,
+    ::CreateWindowExA,   ::GetDC,
+    ::ChoosePixelFormat, ::SetPixelFormat,
+    ::wglCreateContext,  ::wglMakeCurrent,
+    ::wglDeleteContext,  ::ReleaseDC,
+    ::DestroyWindow,     ::UnregisterClassA,
 };
 WindowCalls Win32Calls = DefaultWin32Calls;
 
@@ -109,8 +112,7 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool fullScreen,
     if (WindowHandle == nullptr) return Fail(fullScreen, "Error: Failed to create window!");
 
     DeviceContext = Win32Calls.GetDC(WindowHandle);
-    if (DeviceContext == nullptr)
-        return Fail(fullScreen, "Error: Failed to get a device context!");
+    if (DeviceContext == nullptr) return Fail(fullScreen, "Error: Failed to get a device context!");
 
     PIXELFORMATDESCRIPTOR request = PixelFormatRequest(bitsPerPixel);
     int format = Win32Calls.ChoosePixelFormat(DeviceContext, &request);
@@ -154,4 +156,6 @@ void DestroyGameWindow(bool fullScreen) {
         ConsoleLine("Error: Failed to unregister window class!");
 }
 
-void SysSwapBuffers() { SwapBuffers(DeviceContext); }
+void SysSwapBuffers() {
+    SwapBuffers(DeviceContext);
+}

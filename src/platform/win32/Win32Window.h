@@ -12,8 +12,8 @@ extern HGLRC RenderingContext;
 struct WindowCalls {
     ATOM(WINAPI* RegisterClassA)(const WNDCLASSA*);
     LONG(WINAPI* ChangeDisplaySettingsA)(DEVMODEA*, DWORD);
-    HWND(WINAPI* CreateWindowExA)(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU,
-                                  HINSTANCE, LPVOID);
+    HWND(WINAPI* CreateWindowExA)
+    (DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID);
     HDC(WINAPI* GetDC)(HWND);
     int(WINAPI* ChoosePixelFormat)(HDC, const PIXELFORMATDESCRIPTOR*);
     BOOL(WINAPI* SetPixelFormat)(HDC, int, const PIXELFORMATDESCRIPTOR*);
@@ -35,4 +35,6 @@ inline constexpr unsigned short GameControlWord = 0x133F;
 inline constexpr unsigned short ControlWordBits = 0x1F3F;
 void SetGameControlWord();
 unsigned short ReadControlWord();
-inline bool GameControlWordHolds() { return (ReadControlWord() & ControlWordBits) == GameControlWord; }
+inline bool GameControlWordHolds() {
+    return (ReadControlWord() & ControlWordBits) == GameControlWord;
+}

@@ -9,7 +9,7 @@
 namespace {
 // A fresh folder under the temporary path, made the working directory for the test.
 class Win32Files : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char base[MAX_PATH];
         ASSERT_NE(GetTempPathA(MAX_PATH, base), 0u);
@@ -20,7 +20,8 @@ protected:
     }
     void TearDown() override {
         SetFileAttributesA("readonly.dat", FILE_ATTRIBUTE_NORMAL);
-        for (const char* name : {"a.dat", "b.dat", "readonly.dat"}) DeleteFileA(name);
+        for (const char* name : {"a.dat", "b.dat", "readonly.dat"})
+            DeleteFileA(name);
         RemoveDirectoryA("folder.dat");
         SetCurrentDirectoryA(previous_);
         RemoveDirectoryA(dir_.c_str());
@@ -41,7 +42,7 @@ protected:
         return {buffer, got};
     }
 
-private:
+  private:
     std::string dir_;
     char previous_[MAX_PATH] = {};
 };
@@ -84,7 +85,8 @@ TEST_F(Win32Files, ExistenceCountsRegularFilesOnly) {
 
 TEST_F(Win32Files, WriteReadSizeAndShortReadAtTheEnd) {
     std::string record(20, '\0');
-    for (std::size_t i = 0; i < record.size(); ++i) record[i] = static_cast<char>(i * 13);
+    for (std::size_t i = 0; i < record.size(); ++i)
+        record[i] = static_cast<char>(i * 13);
     Make("a.dat", record);
 
     SysFile file = 0;

@@ -53,7 +53,8 @@ TEST(Win32Process, ModuleNameIsTheExeFileAlone) {
     ASSERT_GE(name.size(), 5u);
     EXPECT_EQ(name.find_first_of("\\/:"), std::string::npos) << name;
     std::string lower = name;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     EXPECT_EQ(lower, "win32_tests.exe");
 }
 

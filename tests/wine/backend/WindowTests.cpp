@@ -16,7 +16,8 @@
 namespace {
 std::string Lines(std::initializer_list<const char*> lines) {
     std::string text;
-    for (const char* line : lines) (text += line) += "\r\n";
+    for (const char* line : lines)
+        (text += line) += "\r\n";
     return text;
 }
 
@@ -46,7 +47,7 @@ std::string DestroyCapturingLines(bool fullScreen) {
 }
 
 class Win32Window : public testing::Test {
-protected:
+  protected:
     void TearDown() override {
         if (WindowHandle != nullptr) DestroyGameWindow(false);
         Win32Calls = DefaultWin32Calls;
@@ -70,21 +71,33 @@ bool TakeMessage(std::uint32_t number, SysMessage& msg) {
 }
 
 // Failing stand-ins for single platform calls.
-ATOM WINAPI FailRegister(const WNDCLASSA*) { return 0; }
+ATOM WINAPI FailRegister(const WNDCLASSA*) {
+    return 0;
+}
 HWND WINAPI FailCreateWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU,
                              HINSTANCE, LPVOID) {
     return nullptr;
 }
-HDC WINAPI FailGetDC(HWND) { return nullptr; }
-int WINAPI FailChoose(HDC, const PIXELFORMATDESCRIPTOR*) { return 0; }
-BOOL WINAPI FailSet(HDC, int, const PIXELFORMATDESCRIPTOR*) { return FALSE; }
-HGLRC WINAPI FailCreateContext(HDC) { return nullptr; }
+HDC WINAPI FailGetDC(HWND) {
+    return nullptr;
+}
+int WINAPI FailChoose(HDC, const PIXELFORMATDESCRIPTOR*) {
+    return 0;
+}
+BOOL WINAPI FailSet(HDC, int, const PIXELFORMATDESCRIPTOR*) {
+    return FALSE;
+}
+HGLRC WINAPI FailCreateContext(HDC) {
+    return nullptr;
+}
 BOOL WINAPI FailActivate(HDC dc, HGLRC context) {
     return context != nullptr ? FALSE : wglMakeCurrent(dc, nullptr);
 }
-BOOL WINAPI FailRelease(HGLRC) { return FALSE; }
+BOOL WINAPI FailRelease(HGLRC) {
+    return FALSE;
+}
 BOOL WINAPI FailDestroyWindow(HWND window) {
-    DestroyWindow(window);   // really gone, so the class can go too
+    DestroyWindow(window); // really gone, so the class can go too
     return FALSE;
 }
 
@@ -227,8 +240,8 @@ TEST_F(Win32Window, FullScreenRequestsFallBackOnlyOnOutrightFailure) {
         std::string lines;
         bool popup;
     } cases[] = {
-        {DISP_CHANGE_FAILED, Lines({"Warning: Unable to switch to fullscreen, trying windowed mode"}),
-         false},
+        {DISP_CHANGE_FAILED,
+         Lines({"Warning: Unable to switch to fullscreen, trying windowed mode"}), false},
         {DISP_CHANGE_BADMODE, "", true},
         {DISP_CHANGE_SUCCESSFUL, "", true},
     };
