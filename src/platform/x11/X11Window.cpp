@@ -1,16 +1,238 @@
-// Placeholder until the X11 window lands: no window can be made.
-#include "platform/Console.h"
-#include "platform/Sys.h"
+// The game window on X11: a top-level window with a GLX context, made and released in the same
+// steps (and with the same console lines) as on Windows.
+#include "platform/x11/X11State.h"
 
-bool CreateGameWindow(std::int32_t, std::int32_t, bool, std::int32_t, SysWndProc) {
-    ConsoleLine("Error: Failed to create window!");
+#include "platform/Console.h"
+#include "platform/OpenGLFuncs.h"
+#include "platform/x11/X11Queue.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <time.h>
+
+X11WindowRecord GameWindow;
+
+namespace {
+// Xlib's own handler ends the process on any protocol error; a failed step must instead be
+// reported on the console and cleaned up, so errors are only counted here.
+int ErrorCount = 0;
+int (*PreviousHandler)(Display*, XErrorEvent*) = nullptr;
+
+int CountError(Display*, XErrorEvent*) {
+    ++ErrorCount;
+    return 0;
+}
+
+// True when the requests sent since the last call all succeeded.
+bool RequestsSucceeded(Display* display) {
+    XSync(display, False);
+    bool ok = ErrorCount == 0;
+    ErrorCount = 0;
+    return ok;
+}
+
+int ChannelBits(std::int32_t bitsPerPixel) {
+    if (bitsPerPixel >= 24) return 8;
+    if (bitsPerPixel >= 15) return 5;
+    return 1;
+}
+
+XVisualInfo* ChooseVisual(Display* display, std::int32_t bitsPerPixel) {
+    int bits = ChannelBits(bitsPerPixel);
+    int request[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE,   bits, GLX_GREEN_SIZE,
+                     bits,           GLX_BLUE_SIZE,    bits,           GLX_DEPTH_SIZE,
+                     16,             None};
+    XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), request);
+    if (visual != nullptr || bits == 1) return visual;
+    // The request is a wish: take the closest the server has rather than none.
+    int fallback[] = {GLX_RGBA,      GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
+                      GLX_BLUE_SIZE, 1,                GLX_DEPTH_SIZE, 16, None};
+    return glXChooseVisual(display, DefaultScreen(display), fallback);
+}
+
+unsigned FindNumLockMask(Display* display) {
+    unsigned mask = 0;
+    XModifierKeymap* map = XGetModifierMapping(display);
+    if (map == nullptr) return Mod2Mask;
+    KeyCode numLock = XKeysymToKeycode(display, XK_Num_Lock);
+    for (int modifier = 0; modifier < 8 && numLock != 0; ++modifier)
+        for (int k = 0; k < map->max_keypermod; ++k)
+            if (map->modifiermap[modifier * map->max_keypermod + k] == numLock)
+                mask = 1u << modifier;
+    XFreeModifiermap(map);
+    return mask != 0 ? mask : Mod2Mask;
+}
+
+Bool IsMapNotify(Display*, XEvent* event, XPointer window) {
+    return event->type == MapNotify &&
+           event->xmap.window == static_cast<Window>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+// Waits, at most a few seconds, until the server has mapped the window. Other events stay
+// queued for the message loop.
+void WaitUntilMapped(Display* display, Window window) {
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    XPointer arg = reinterpret_cast<XPointer>(static_cast<std::uintptr_t>(window));
+    XEvent event;
+    for (;;) {
+        if (XCheckIfEvent(display, &event, IsMapNotify, arg)) return;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (now.tv_sec - start.tv_sec >= 5) return;
+        pollfd fd{ConnectionNumber(display), POLLIN, 0};
+        poll(&fd, 1, 50);
+        XEventsQueued(display, QueuedAfterReading);
+    }
+}
+
+// Creation's failure path: release what exists, then name the step that failed.
+bool Fail(const char* line) {
+    DestroyGameWindow(false);
+    ConsoleLine(line);
     return false;
 }
-void DestroyGameWindow(bool) {}
-void SysSwapBuffers() {}
-bool SysPeekMessage(SysMessage&) { return false; }
-void SysTranslateMessage(const SysMessage&) {}
-void SysDispatchMessage(const SysMessage&) {}
-void SysPostQuitMessage(int) {}
-bool SysPostMessage(std::uint32_t, WParam, LParam) { return false; }
-LResult SysDefWindowProc(SysWindow, std::uint32_t, WParam, LParam) { return 0; }
+} // namespace
+
+LResult SendToWindow(std::uint32_t message, WParam wParam, LParam lParam) {
+    if (GameWindow.Handle == 0 || GameWindow.Proc == nullptr) return 0;
+    return GameWindow.Proc(GameWindowId(), message, wParam, lParam);
+}
+
+bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_t bitsPerPixel,
+                      SysWndProc windowProc) {
+    // Full screen is never asked for on this system; the window is always a normal one.
+    GameWindow = X11WindowRecord{};
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        // Like a class that cannot be registered: nothing was made, so nothing is released.
+        ConsoleLine("Error: Failed to open the X display!");
+        return false;
+    }
+    GameWindow.Connection = display;
+    ErrorCount = 0;
+    PreviousHandler = XSetErrorHandler(CountError);
+
+    XVisualInfo* visual = ChooseVisual(display, bitsPerPixel);
+    if (visual == nullptr) return Fail("Error: Failed to find a suitable pixel format");
+
+    Window root = RootWindow(display, visual->screen);
+    GameWindow.Colours = XCreateColormap(display, root, visual->visual, AllocNone);
+    XSetWindowAttributes attributes{};
+    attributes.colormap = GameWindow.Colours;
+    attributes.border_pixel = 0;
+    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                            PointerMotionMask | StructureNotifyMask | ExposureMask |
+                            FocusChangeMask;
+    Window window = XCreateWindow(
+        display, root, 0, 0, static_cast<unsigned>(width > 0 ? width : 1),
+        static_cast<unsigned>(height > 0 ? height : 1), 0, visual->depth, InputOutput,
+        visual->visual, CWColormap | CWBorderPixel | CWEventMask, &attributes);
+    if (window == 0 || !RequestsSucceeded(display)) {
+        XFree(visual);
+        return Fail("Error: Failed to create window!");
+    }
+    GameWindow.Handle = window;
+    GameWindow.Proc = windowProc;
+
+    XStoreName(display, window, "OpenGL");
+    XClassHint classHint{};
+    char className[] = "OpenGL";
+    classHint.res_name = className;
+    classHint.res_class = className;
+    XSetClassHint(display, window, &classHint);
+    XSizeHints sizeHints{};
+    sizeHints.flags = PPosition | PSize;
+    sizeHints.width = width;
+    sizeHints.height = height;
+    XSetWMNormalHints(display, window, &sizeHints);
+    XWMHints wmHints{};
+    wmHints.flags = InputHint | StateHint;
+    wmHints.input = True;
+    wmHints.initial_state = NormalState;
+    XSetWMHints(display, window, &wmHints);
+    GameWindow.WmProtocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    GameWindow.WmDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &GameWindow.WmDeleteWindow, 1);
+    // A held key then repeats as key-downs alone, as on Windows.
+    Bool detectable = False;
+    XkbSetDetectableAutoRepeat(display, True, &detectable);
+    GameWindow.NumLockMask = FindNumLockMask(display);
+    XkbStateRec keyboard{};
+    if (XkbGetState(display, XkbUseCoreKbd, &keyboard) == Success) {
+        GameWindow.CapsLockOn = (keyboard.locked_mods & LockMask) != 0;
+        GameWindow.NumLockOn = (keyboard.locked_mods & GameWindow.NumLockMask) != 0;
+    }
+
+    // Windows sends these from inside window creation, before any context exists.
+    GameWindow.ClientWidth = width;
+    GameWindow.ClientHeight = height;
+    SendToWindow(WmCreate, 0, 0);
+    SendToWindow(WmSize, 0,
+                 MakeLParam(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)));
+
+    GameWindow.Context = glXCreateContext(display, visual, nullptr, True);
+    XFree(visual);
+    if (GameWindow.Context == nullptr || !RequestsSucceeded(display)) {
+        if (GameWindow.Context != nullptr) {
+            glXDestroyContext(display, GameWindow.Context);
+            GameWindow.Context = nullptr;
+        }
+        return Fail("Error: Failed to create an OpenGL rendering context");
+    }
+    if (!glXMakeCurrent(display, window, GameWindow.Context) || !RequestsSucceeded(display))
+        return Fail("Error: Failed to activate OpenGL rendering context");
+
+    // Show it and give it the keyboard. Focus can only go to a viewable window, so wait for
+    // the map; without a window manager nobody else would give it the focus.
+    XMapRaised(display, window);
+    XFlush(display);
+    WaitUntilMapped(display, window);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    RequestsSucceeded(display);
+
+    ResizeScene(width, height);
+    return true;
+}
+
+void DestroyGameWindow(bool) {
+    Display* display = GameWindow.Connection;
+    if (display != nullptr && !glXMakeCurrent(display, None, nullptr))
+        ConsoleLine("Error: Failed to free device context");
+
+    // Like wglDeleteContext, deleting a context that was never made counts as a failure.
+    if (display == nullptr || GameWindow.Context == nullptr) {
+        ConsoleLine("Error: Failed to releae rendering context");
+    } else {
+        glXDestroyContext(display, GameWindow.Context);
+        if (!RequestsSucceeded(display)) ConsoleLine("Error: Failed to releae rendering context");
+    }
+    GameWindow.Context = nullptr;
+
+    if (GameWindow.Handle != 0) {
+        SendToWindow(WmDestroy, 0, 0);
+        XDestroyWindow(display, GameWindow.Handle);
+        if (!RequestsSucceeded(display)) ConsoleLine("Error: Failed to kill window");
+        GameWindow.Handle = 0;
+        QueueRemoveWindow(GameWindowId());
+    }
+    if (display != nullptr && GameWindow.Colours != 0) XFreeColormap(display, GameWindow.Colours);
+    GameWindow.Colours = 0;
+
+    // Closing the connection stands for unregistering the class.
+    if (display == nullptr) {
+        ConsoleLine("Error: Failed to unregister window class!");
+    } else {
+        XSync(display, False);
+        XSetErrorHandler(PreviousHandler);
+        XCloseDisplay(display);
+    }
+    GameWindow = X11WindowRecord{};
+}
+
+void SysSwapBuffers() {
+    if (GameWindow.Connection != nullptr && GameWindow.Handle != 0)
+        glXSwapBuffers(GameWindow.Connection, GameWindow.Handle);
+}

@@ -1,0 +1,35 @@
+// X11State.h - the game window's record, shared by the X11 backend's units only.
+#pragma once
+
+#include "platform/Sys.h"
+
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+struct X11WindowRecord {
+    Display* Connection = nullptr;   // open from creation to teardown; stands for the class
+    Window Handle = 0;               // 0 while no window exists
+    Colormap Colours = 0;
+    GLXContext Context = nullptr;
+    Atom WmProtocols = 0;
+    Atom WmDeleteWindow = 0;
+    SysWndProc Proc = nullptr;
+    int ClientWidth = 0;             // the client size last reported with WmSize
+    int ClientHeight = 0;
+    unsigned NumLockMask = 0;        // the modifier bit Num_Lock sits on
+    bool CapsLockOn = false;         // the locks as of the last key message taken
+    bool NumLockOn = false;
+    int PointerX = 0;                // last known pointer position on the screen
+    int PointerY = 0;
+};
+
+extern X11WindowRecord GameWindow;
+
+// The SysWindow that messages of the game window carry.
+inline SysWindow GameWindowId() { return &GameWindow; }
+
+// Sends a message to the window procedure at once, as SendMessage does; 0 without a window.
+LResult SendToWindow(std::uint32_t message, WParam wParam, LParam lParam);
+
+// Turns one X event into the messages Windows would post for it.
+void TranslateXEvent(const XEvent& event);
