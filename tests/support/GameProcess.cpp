@@ -159,7 +159,7 @@ void GameProcess::MoveTo(int vx, int vy) {
 
 void GameProcess::Click(int vx, int vy) {
     // Held for a few frames: a press and release handled before the same frame cancel out.
-    display_.Run("xdotool " + ClientPixel(vx, vy) + " sleep 0.03 mousedown 1 sleep 0.06 mouseup 1");
+    display_.Run("xdotool " + ClientPixel(vx, vy) + " sleep 0.05 mousedown 1 sleep 0.15 mouseup 1");
     Pause(150);
 }
 
@@ -179,7 +179,7 @@ void GameProcess::Key(const std::string& keys) {
         std::size_t end = keys.find(' ', start);
         if (end == std::string::npos) end = keys.size();
         std::string key = keys.substr(start, end - start);
-        if (!key.empty()) command += " keydown " + key + " sleep 0.06 keyup " + key + " sleep 0.03";
+        if (!key.empty()) command += " keydown " + key + " sleep 0.12 keyup " + key + " sleep 0.05";
         start = end + 1;
     }
     display_.Run(command);

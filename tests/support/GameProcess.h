@@ -40,7 +40,7 @@ public:
     GameProcess& operator=(const GameProcess&) = delete;
 
     // Waits for the game's window to be mapped; false on time-out or when the game has ended.
-    bool WaitForWindow(int seconds = 20);
+    bool WaitForWindow(int seconds = 60);
     // Virtual screen coordinates (origin bottom left, 800x600) to the window's pixels.
     void MoveTo(int vx, int vy);
     void Click(int vx, int vy);
