@@ -35,32 +35,37 @@ void Drain(int fd, std::string& sink) {
 } // namespace
 
 PrivateDisplay::PrivateDisplay(int width, int height) {
-    for (int n = 140 + (getpid() % 200);; ++n) {
-        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        if (access(lock.c_str(), F_OK) == 0 || access(socket.c_str(), F_OK) == 0) continue;
-        name_ = ":" + std::to_string(n);
-        std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        pid_ = fork();
-        if (pid_ == 0) {
-            int devNull = open("/dev/null", O_RDWR);
-            dup2(devNull, 0);
-            dup2(devNull, 1);
-            dup2(devNull, 2);
-            execlp("Xvfb", "Xvfb", name_.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 100; ++i) {
-            if (std::system(("xdpyinfo -display " + name_ + " >/dev/null 2>&1").c_str()) == 0)
-                return;
-            int status;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) break;   // lost the race for n
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+    // The server picks a free display number itself and tells us on a pipe once it accepts
+    // connections. Choosing the number here raced with other test runs: a server that lost the
+    // race still answered xdpyinfo with the winner's display, so two games shared one screen.
+    int ready[2];
+    if (pipe(ready) != 0) throw std::runtime_error("pipe failed");
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(ready[0]);
+        int devNull = open("/dev/null", O_RDWR);
+        dup2(devNull, 0);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        std::string fd = std::to_string(ready[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    std::string number;
+    pollfd pending = {ready[0], POLLIN, 0};
+    char c;
+    while (poll(&pending, 1, 20000) > 0 && read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+    close(ready[0]);
+    if (number.empty()) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+        throw std::runtime_error("Xvfb did not start");
     }
+    name_ = ":" + number;
 }
 
 PrivateDisplay::~PrivateDisplay() {
