@@ -9,6 +9,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <cstdlib>
 #include <poll.h>
 #include <time.h>
 
@@ -88,6 +89,20 @@ void WaitUntilMapped(Display* display, Window window) {
     }
 }
 
+// A server whose last client has just gone resets itself and refuses connections for a
+// moment, so a named display is tried for up to a second before it counts as missing.
+Display* OpenDisplay() {
+    Display* display = XOpenDisplay(nullptr);
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0') return display;
+    for (int attempt = 0; display == nullptr && attempt < 20; ++attempt) {
+        timespec pause{0, 50 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+        display = XOpenDisplay(nullptr);
+    }
+    return display;
+}
+
 // Creation's failure path: release what exists, then name the step that failed.
 bool Fail(const char* line) {
     DestroyGameWindow(false);
@@ -105,7 +120,7 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
                       SysWndProc windowProc) {
     // Full screen is never asked for on this system; the window is always a normal one.
     GameWindow = X11WindowRecord{};
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenDisplay();
     if (display == nullptr) {
         // Like a class that cannot be registered: nothing was made, so nothing is released.
         ConsoleLine("Error: Failed to open the X display!");
