@@ -5,13 +5,15 @@
 #include "input/Mouse.h"
 #include "platform/GL.h"
 #include "platform/OpenGLFuncs.h"
-#include "support/TestSupport.h"
+#include "support/GameProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -104,10 +106,13 @@ std::vector<int> Viewport() {
     return v;
 }
 
+// Each test has an X server of its own: focus and key presses must not meet another test's
+// window when the suites run side by side.
 class X11Window : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the GL tests need an X display";
+        display_ = std::make_unique<PrivateDisplay>();
+        setenv("DISPLAY", display_->Name().c_str(), 1);
         Recorded.clear();
         QuitCode = -1;
         testing::internal::CaptureStdout();
@@ -121,10 +126,12 @@ class X11Window : public testing::Test {
     }
     void TearDown() override {
         if (open_) DestroyGameWindow(false);
+        display_.reset();
     }
     // The client size as the X server has it.
     std::string Geometry() { return Shell("xdotool getwindowgeometry " + id_ + " | grep Geometry"); }
 
+    std::unique_ptr<PrivateDisplay> display_;
     bool open_ = false;
     std::string createLines_;
     std::vector<Seen> created_;
@@ -229,6 +236,16 @@ TEST_F(X11Window, ResizeReachesTheSceneAndTheMouseMapping) {
     Shell("xdotool windowsize " + id_ + " 400 300");
     Settle();
     EXPECT_FALSE(Has(WmSize, 0, MakeLParam(400, 300)));
+}
+
+TEST_F(X11Window, HiddenReportsAZeroClientAndShownTheSizeAgain) {
+    Shell("xdotool windowunmap --sync " + id_);
+    ASSERT_TRUE(Pump([] { return Has(WmSize, 1, MakeLParam(0, 0)); }));
+    EXPECT_EQ(ScreenWidth, 0);
+    EXPECT_EQ(ScreenHeight, 1);
+    Shell("xdotool windowmap --sync " + id_);
+    ASSERT_TRUE(Pump([] { return Has(WmSize, 0, MakeLParam(800, 600)); }));
+    EXPECT_EQ(Viewport(), (std::vector<int>{0, 0, 800, 600}));
 }
 
 struct KeyCase {
