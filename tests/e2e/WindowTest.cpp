@@ -37,7 +37,8 @@ TEST(Window, ClosingEndsTheRunWithExitCodeZero) {
 TEST(Window, WithoutADisplayOneLineAndNoScoreFile) {
     ScopedWorkDir dir;
     CopyGameImages(dir.Path());
-    ProcessResult run = RunProcess({"/usr/bin/env", "-u", "DISPLAY", QUORVIN_BINARY}, dir.Path(), 30);
+    ProcessResult run =
+        RunProcess({"/usr/bin/env", "-u", "DISPLAY", QUORVIN_BINARY}, dir.Path(), 30);
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out, "Error: Failed to open the X display!\r\n");
     EXPECT_EQ(run.Err, "");

@@ -33,7 +33,7 @@ void PrintTo(const Seen& seen, std::ostream* out) {
 }
 
 std::vector<Seen> Recorded;
-int QuitCode = -1;   // the code of the quit message the loop took, -1 before one
+int QuitCode = -1; // the code of the quit message the loop took, -1 before one
 
 LResult SYS_CALLBACK RecordingProc(SysWindow window, std::uint32_t message, WParam wParam,
                                    LParam lParam) {
@@ -47,9 +47,11 @@ std::string Shell(const std::string& command) {
     if (pipe == nullptr) return out;
     char buffer[512];
     std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
     pclose(pipe);
-    while (!out.empty() && out.back() == '\n') out.pop_back();
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
     return out;
 }
 
@@ -129,7 +131,9 @@ class X11Window : public testing::Test {
         display_.reset();
     }
     // The client size as the X server has it.
-    std::string Geometry() { return Shell("xdotool getwindowgeometry " + id_ + " | grep Geometry"); }
+    std::string Geometry() {
+        return Shell("xdotool getwindowgeometry " + id_ + " | grep Geometry");
+    }
 
     std::unique_ptr<PrivateDisplay> display_;
     bool open_ = false;
@@ -189,8 +193,8 @@ TEST_F(X11Window, InitSceneLeavesTheFixedStateAndTheVirtualScreen) {
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
     // glOrtho(0, 800, 0, 600, -200, 200), column-major.
-    const double ortho[16] = {2.0 / 800, 0, 0, 0, 0, 2.0 / 600, 0, 0,
-                              0,         0, -2.0 / 400, 0, -1, -1, 0, 1};
+    const double ortho[16] = {2.0 / 800, 0, 0,          0, 0,  2.0 / 600, 0, 0,
+                              0,         0, -2.0 / 400, 0, -1, -1,        0, 1};
     for (int i = 0; i < 16; ++i) {
         EXPECT_NEAR(projection[i], ortho[i], 1e-6) << "projection " << i;
         EXPECT_EQ(modelview[i], i % 5 == 0 ? 1.0 : 0.0) << "modelview " << i;
@@ -249,7 +253,7 @@ TEST_F(X11Window, HiddenReportsAZeroClientAndShownTheSizeAgain) {
 }
 
 struct KeyCase {
-    const char* Keys;   // as xdotool names them
+    const char* Keys; // as xdotool names them
     std::vector<Seen> Expected;
 };
 
@@ -258,10 +262,16 @@ TEST_F(X11Window, KeysArriveAsVirtualKeyMessages) {
         {"a", {{WmKeyDown, 65, 0}, {WmChar, 'a', 0}, {WmKeyUp, 65, 0}}},
         // xdotool lets go of the modifiers first.
         {"shift+a",
-         {{WmKeyDown, 16, 0}, {WmKeyDown, 65, 0}, {WmChar, 'A', 0}, {WmKeyUp, 16, 0},
+         {{WmKeyDown, 16, 0},
+          {WmKeyDown, 65, 0},
+          {WmChar, 'A', 0},
+          {WmKeyUp, 16, 0},
           {WmKeyUp, 65, 0}}},
         {"shift+1",
-         {{WmKeyDown, 16, 0}, {WmKeyDown, 49, 0}, {WmChar, '!', 0}, {WmKeyUp, 16, 0},
+         {{WmKeyDown, 16, 0},
+          {WmKeyDown, 49, 0},
+          {WmChar, '!', 0},
+          {WmKeyUp, 16, 0},
           {WmKeyUp, 49, 0}}},
         {"Return", {{WmKeyDown, 13, 0}, {WmChar, 13, 0}, {WmKeyUp, 13, 0}}},
         {"BackSpace", {{WmKeyDown, 8, 0}, {WmChar, 8, 0}, {WmKeyUp, 8, 0}}},
@@ -275,8 +285,11 @@ TEST_F(X11Window, KeysArriveAsVirtualKeyMessages) {
         {"F10", {{WmSysKeyDown, 121, 0}, {WmSysKeyUp, 121, 0}}},
         // A key let go after Alt is an ordinary key-up again.
         {"alt+b",
-         {{WmSysKeyDown, 18, 0}, {WmSysKeyDown, 66, 0}, {WmSysChar, 'b', 0},
-          {WmSysKeyUp, 18, 0}, {WmKeyUp, 66, 0}}},
+         {{WmSysKeyDown, 18, 0},
+          {WmSysKeyDown, 66, 0},
+          {WmSysChar, 'b', 0},
+          {WmSysKeyUp, 18, 0},
+          {WmKeyUp, 66, 0}}},
     };
     for (const KeyCase& c : cases) {
         Recorded.clear();
@@ -299,8 +312,8 @@ TEST_F(X11Window, KeypadDigitsFollowNumLock) {
     Recorded.clear();
     Shell("xdotool key 79");
     Settle();
-    EXPECT_EQ(Keyboard(), (std::vector<Seen>{{WmKeyDown, 103, 0}, {WmChar, '7', 0},
-                                             {WmKeyUp, 103, 0}}));
+    EXPECT_EQ(Keyboard(),
+              (std::vector<Seen>{{WmKeyDown, 103, 0}, {WmChar, '7', 0}, {WmKeyUp, 103, 0}}));
     Shell("xdotool key Num_Lock");
     Settle();
 }

@@ -40,17 +40,17 @@ int ChannelBits(std::int32_t bitsPerPixel) {
     return 1;
 }
 
+XVisualInfo* TryVisual(Display* display, int channelBits) {
+    int request[] = {
+        GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 16,          GLX_RED_SIZE, channelBits,
+        GLX_GREEN_SIZE, channelBits,      GLX_BLUE_SIZE,  channelBits, None};
+    return glXChooseVisual(display, DefaultScreen(display), request);
+}
+
 XVisualInfo* ChooseVisual(Display* display, std::int32_t bitsPerPixel) {
-    int bits = ChannelBits(bitsPerPixel);
-    int request[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE,   bits, GLX_GREEN_SIZE,
-                     bits,           GLX_BLUE_SIZE,    bits,           GLX_DEPTH_SIZE,
-                     16,             None};
-    XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), request);
-    if (visual != nullptr || bits == 1) return visual;
+    XVisualInfo* visual = TryVisual(display, ChannelBits(bitsPerPixel));
     // The request is a wish: take the closest the server has rather than none.
-    int fallback[] = {GLX_RGBA,      GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
-                      GLX_BLUE_SIZE, 1,                GLX_DEPTH_SIZE, 16, None};
-    return glXChooseVisual(display, DefaultScreen(display), fallback);
+    return visual != nullptr ? visual : TryVisual(display, 1);
 }
 
 unsigned FindNumLockMask(Display* display) {
@@ -141,10 +141,10 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
     attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                             PointerMotionMask | StructureNotifyMask | ExposureMask |
                             FocusChangeMask;
-    Window window = XCreateWindow(
-        display, root, 0, 0, static_cast<unsigned>(width > 0 ? width : 1),
-        static_cast<unsigned>(height > 0 ? height : 1), 0, visual->depth, InputOutput,
-        visual->visual, CWColormap | CWBorderPixel | CWEventMask, &attributes);
+    Window window =
+        XCreateWindow(display, root, 0, 0, static_cast<unsigned>(width > 0 ? width : 1),
+                      static_cast<unsigned>(height > 0 ? height : 1), 0, visual->depth, InputOutput,
+                      visual->visual, CWColormap | CWBorderPixel | CWEventMask, &attributes);
     if (window == 0 || !RequestsSucceeded(display)) {
         XFree(visual);
         return Fail("Error: Failed to create window!");
