@@ -142,7 +142,7 @@ class X11Window : public testing::Test {
     std::string id_;
 };
 
-TEST_F(X11Window, OpensFocused800x600WithCreateAndSizeSentFirst) {
+TEST_F(X11Window, OpensFocused800x600DoubleBufferedWithCreateAndSizeSentFirst) {
     EXPECT_EQ(createLines_, "");
     ASSERT_GE(created_.size(), 2u);
     EXPECT_EQ(created_[0], (Seen{WmCreate, 0, 0}));
@@ -154,9 +154,7 @@ TEST_F(X11Window, OpensFocused800x600WithCreateAndSizeSentFirst) {
     EXPECT_EQ(Geometry(), "  Geometry: 800x600");
     EXPECT_EQ(Shell("xdotool getwindowfocus"), id_);
     EXPECT_EQ(Shell("xdotool search --onlyvisible --classname '^OpenGL$'"), id_);
-}
 
-TEST_F(X11Window, SurfaceIsDoubleBufferedRgbaWithDepth) {
     GLboolean doubled = GL_FALSE;
     glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
     EXPECT_TRUE(doubled);
@@ -276,12 +274,8 @@ TEST_F(X11Window, KeysArriveAsVirtualKeyMessages) {
         {"Return", {{WmKeyDown, 13, 0}, {WmChar, 13, 0}, {WmKeyUp, 13, 0}}},
         {"BackSpace", {{WmKeyDown, 8, 0}, {WmChar, 8, 0}, {WmKeyUp, 8, 0}}},
         {"Escape", {{WmKeyDown, 27, 0}, {WmChar, 27, 0}, {WmKeyUp, 27, 0}}},
-        {"space", {{WmKeyDown, 32, 0}, {WmChar, ' ', 0}, {WmKeyUp, 32, 0}}},
         {"Delete", {{WmKeyDown, 46, 0}, {WmChar, 127, 0}, {WmKeyUp, 46, 0}}},
-        {"Left", {{WmKeyDown, 37, 0}, {WmKeyUp, 37, 0}}},
-        {"F1", {{WmKeyDown, 112, 0}, {WmKeyUp, 112, 0}}},
         {"semicolon", {{WmKeyDown, 186, 0}, {WmChar, ';', 0}, {WmKeyUp, 186, 0}}},
-        {"bracketright", {{WmKeyDown, 221, 0}, {WmChar, ']', 0}, {WmKeyUp, 221, 0}}},
         {"F10", {{WmSysKeyDown, 121, 0}, {WmSysKeyUp, 121, 0}}},
         // A key let go after Alt is an ordinary key-up again.
         {"alt+b",
@@ -389,9 +383,10 @@ TEST_F(X11Window, AltF4ClosesLikeTheCloseBox) {
     EXPECT_EQ(QuitCode, 0);
     std::vector<std::uint32_t> order;
     for (const Seen& seen : Recorded)
-        if (seen.Message == WmClose || (seen.Message == WmSysKeyDown && seen.W == 115))
+        if (seen.Message == WmClose || seen.Message == WmSysCommand ||
+            (seen.Message == WmSysKeyDown && seen.W == 115))
             order.push_back(seen.Message);
-    EXPECT_EQ(order, (std::vector<std::uint32_t>{WmSysKeyDown, WmClose}));
+    EXPECT_EQ(order, (std::vector<std::uint32_t>{WmSysKeyDown, WmSysCommand, WmClose}));
     EXPECT_FALSE(Keys[115]);
 }
 

@@ -122,6 +122,16 @@ void TranslateButton(const XButtonEvent& button, bool down) {
     }
 }
 
+// Without detectable auto-repeat a held key arrives as release and press pairs with one
+// time stamp; the release of such a pair is not a real one.
+bool IsRepeatRelease(const XKeyEvent& key) {
+    if (GameWindow.DetectableRepeat || XEventsQueued(key.display, QueuedAfterReading) == 0)
+        return false;
+    XEvent next;
+    XPeekEvent(key.display, &next);
+    return next.type == KeyPress && next.xkey.keycode == key.keycode && next.xkey.time == key.time;
+}
+
 void ReportSize(int width, int height, WParam kind) {
     if (width == GameWindow.ClientWidth && height == GameWindow.ClientHeight) return;
     GameWindow.ClientWidth = width;
@@ -138,6 +148,7 @@ void TranslateXEvent(const XEvent& event) {
         GameWindow.PointerX = event.xkey.x_root;
         GameWindow.PointerY = event.xkey.y_root;
         MessageTime = static_cast<std::uint32_t>(event.xkey.time);
+        if (event.type == KeyRelease && IsRepeatRelease(event.xkey)) break;
         TranslateKey(event.xkey, event.type == KeyPress);
         break;
     case ButtonPress:
@@ -237,7 +248,9 @@ bool SysPostMessage(std::uint32_t message, WParam wParam, LParam lParam) {
 }
 
 LResult SysDefWindowProc(SysWindow, std::uint32_t message, WParam wParam, LParam) {
-    // Alt+F4 closes the window, as the system menu's Close does.
-    if (message == WmSysKeyDown && wParam == 115) SendToWindow(WmClose, 0, 0);
+    // Alt+F4 is the system menu's Close, and Close asks the window to close, as on Windows.
+    constexpr WParam ScClose = 0xF060;
+    if (message == WmSysKeyDown && wParam == 115) SendToWindow(WmSysCommand, ScClose, 0);
+    if (message == WmSysCommand && (wParam & 0xFFF0) == ScClose) SendToWindow(WmClose, 0, 0);
     return 0;
 }

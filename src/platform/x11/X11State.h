@@ -20,6 +20,7 @@ struct X11WindowRecord {
     // The keyboard as of the last key message taken from the queue, as Windows keeps it for
     // TranslateMessage: which keys are down, and the two locks.
     bool KeyIsDown[256] = {};
+    bool DetectableRepeat = false; // the server sends no releases between repeats
     bool CapsLockOn = false;
     bool NumLockOn = false;
     int PointerX = 0; // last known pointer position on the screen

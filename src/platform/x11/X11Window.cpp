@@ -174,6 +174,7 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
     // A held key then repeats as key-downs alone, as on Windows.
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(display, True, &detectable);
+    GameWindow.DetectableRepeat = detectable != False;
     GameWindow.NumLockMask = FindNumLockMask(display);
     XkbStateRec keyboard{};
     if (XkbGetState(display, XkbUseCoreKbd, &keyboard) == Success) {
