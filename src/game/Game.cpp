@@ -1,4 +1,13 @@
+// Game.cpp - the game model, start-up, new targets and a fresh game.
 #include "game/Game.h"
+
+#include "game/Random.h"
+#include "platform/Tga.h"
+#include "scores/HighScores.h"
+#include "target/CubeUnit.h"
+#include "timing/Time.h"
+
+#include <cstdint>
 
 std::int32_t GameState = 0;
 bool Paused = false;
@@ -10,6 +19,61 @@ Button NewGameButton, OptionsButton, HelpButton, HighScoresButton, ExitButton;
 Button OptionsBackButton, NameButton, HelpBackButton, MainMenuButton;
 Button QuitToMenuButton, ResumeButton;
 
-void InitGame() {}
-void SpawnTarget() {}
-void ResetGame() {}
+namespace {
+Button MakeButton(const char* caption, std::int32_t left, std::int32_t top, std::int32_t right,
+                  std::int32_t bottom) {
+    return Button{left, top, right, bottom, caption, Green, White};
+}
+
+// A uniform integer from [low, high) for ranges wider than 32 bits; low when empty. Draws one
+// value, like RandomInt, and gives the same result as RandomInt on ranges that fit it.
+std::int64_t RandomInt64(std::int64_t low, std::int64_t high) {
+    if (high <= low) return low;
+    const std::uint64_t range = static_cast<std::uint64_t>(high - low);
+    const std::uint64_t draw = RandomSource();
+    // (draw * range) >> 32 without 128-bit arithmetic: the high half of range is small.
+    const std::uint64_t offset = draw * (range >> 32) + ((draw * (range & 0xFFFFFFFFu)) >> 32);
+    return low + static_cast<std::int64_t>(offset);
+}
+} // namespace
+
+void InitGame() {
+    GameState = StateMainMenu;
+    PlayerName = "--Player--";
+    Score = 0;
+    LoadHighScores();
+    StartTimer();
+    // A missing or unreadable crate image is not worth stopping for: the cube is drawn plain.
+    LoadTgaTexture(CrateTexture, "TheCrate2.tga");
+
+    NewGameButton = MakeButton("New Game", 300, 500, 500, 450);
+    OptionsButton = MakeButton("Options", 300, 400, 500, 350);
+    HelpButton = MakeButton("Help", 300, 300, 500, 250);
+    HighScoresButton = MakeButton("High Scores", 300, 200, 500, 150);
+    ExitButton = MakeButton("Exit", 300, 100, 500, 50);
+    OptionsBackButton = MakeButton("Back", 290, 400, 510, 350);
+    NameButton = MakeButton("--Player--", 290, 500, 510, 450);
+    HelpBackButton = MakeButton("Back", 100, 100, 300, 50);
+    MainMenuButton = MakeButton("Main Menu", 100, 100, 300, 50);
+    QuitToMenuButton = MakeButton("Quit To Menu", 280, 500, 520, 450);
+    ResumeButton = MakeButton("Resume Game", 280, 400, 520, 350);
+}
+
+void SpawnTarget() {
+    TargetX = RandomInt(100, 700);
+    TargetY = RandomInt(100, 500);
+    TargetAngle = 0.0f;
+    TargetSpin = static_cast<float>(1.0 + RandomReal());
+
+    // The time limit shrinks as the score grows. Below -200 the two bounds change places; in
+    // 64 bits neither can overflow, whatever the score.
+    const std::int64_t a = 900 - 5 * static_cast<std::int64_t>(Score);
+    const std::int64_t b = 1500 - 2 * static_cast<std::int64_t>(Score);
+    const std::int64_t time = a <= b ? RandomInt64(a, b) : RandomInt64(b, a);
+    TargetTimeLeft = static_cast<double>(time);
+}
+
+void ResetGame() {
+    Lives = 3;
+    Score = 0;
+}

@@ -1,3 +1,197 @@
+// UpdateGame.cpp - one frame of game rules: menus, the target, pause and name entry.
 #include "game/Game.h"
 
-void UpdateGame() {}
+#include "hud/HUD.h"
+#include "input/Keyboard.h"
+#include "input/Mouse.h"
+#include "scores/HighScores.h"
+#include "target/CubeUnit.h"
+#include "timing/Time.h"
+
+#include <cctype>
+#include <cstdint>
+#include <limits>
+
+namespace {
+constexpr std::uint8_t KeyBackspace = 8;
+constexpr std::uint8_t KeyEnter = 13;
+constexpr std::uint8_t KeyShift = 16;
+constexpr std::uint8_t KeyEscape = 27;
+constexpr std::size_t MaxNameLength = 10;
+
+// Score and lives have no bounds in the rules, but an int must not overflow: stop at the edge.
+std::int32_t AddClamped(std::int32_t value, std::int32_t delta) {
+    constexpr std::int64_t Highest = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int64_t Lowest = std::numeric_limits<std::int32_t>::min();
+    const std::int64_t sum = static_cast<std::int64_t>(value) + delta;
+    return static_cast<std::int32_t>(sum > Highest ? Highest : sum < Lowest ? Lowest : sum);
+}
+
+bool TakeClickOn(const Button& button) {
+    if (!MouseClicked() || !MouseOverButton(button)) return false;
+    MouseClick = false;
+    return true;
+}
+
+void TurnTarget() {
+    TargetAngle = static_cast<float>(static_cast<double>(TargetAngle) +
+                                     FrameTimeMs() * static_cast<double>(TargetSpin) / 100.0);
+}
+
+// The player's entry takes the name and the score; the table is sorted but not saved.
+void RecordResult() {
+    SetEntryName(HighScoreTable[11], PlayerName);
+    HighScoreTable[11].Points = Score;
+    SortHighScores();
+}
+
+bool TargetUnderMouse() {
+    return TargetX - 50 < MouseX && MouseX < TargetX + 50 && TargetY - 50 < MouseY &&
+           MouseY < TargetY + 50;
+}
+
+void UpdateMainMenu() {
+    if (!MouseClicked()) return;
+    MouseClick = false;
+    if (MouseOverButton(NewGameButton)) {
+        GameState = StatePlaying;
+        // The first target still sees the last game's score: ResetGame comes after it.
+        SpawnTarget();
+        ResetGame();
+    }
+    if (MouseOverButton(OptionsButton)) GameState = StateOptions;
+    if (MouseOverButton(ExitButton)) GameState = StateQuit;
+    if (MouseOverButton(HelpButton)) {
+        GameState = StateHelp;
+        TargetX = 700;
+        TargetY = 450;
+        TargetAngle = 0.0f;
+        TargetSpin = 1.9f;
+    }
+    if (MouseOverButton(HighScoresButton)) GameState = StateHighScores;
+}
+
+void UpdateRunning() {
+    TurnTarget();
+
+    // The time-out is settled first, so a click in this frame is judged against the new target.
+    TargetTimeLeft -= FrameTimeMs();
+    if (!(TargetTimeLeft > 0.0)) {
+        Lives = AddClamped(Lives, -1);
+        SpawnTarget();
+    }
+
+    if (MouseClicked()) {
+        if (TargetUnderMouse()) {
+            Score = AddClamped(Score, 1);
+            if (Score % 10 == 0) Lives = AddClamped(Lives, 1);
+            SpawnTarget();
+        } else {
+            Score = AddClamped(Score, -1);
+        }
+        // Every click is used up, so holding the button counts once.
+        MouseClick = false;
+    }
+
+    if (Lives <= 0) {
+        GameState = StateGameOver;
+        RecordResult();
+        SaveHighScores();
+    }
+
+    if (KeyDown(KeyEscape)) {
+        Keys[KeyEscape] = false;
+        Paused = true;
+    }
+}
+
+void UpdatePaused() {
+    if (MouseClicked()) {
+        MouseClick = false;
+        if (MouseOverButton(QuitToMenuButton)) {
+            GameState = StateMainMenu;
+            // Saved at the next game over or at exit.
+            RecordResult();
+        }
+        if (MouseOverButton(ResumeButton)) Paused = false;
+    }
+    // Escape toggles the pause both ways, as a player expects.
+    if (KeyDown(KeyEscape)) {
+        Keys[KeyEscape] = false;
+        Paused = false;
+    }
+}
+
+void UpdateOptions() {
+    if (!MouseClicked()) return;
+    MouseClick = false;
+    if (MouseOverButton(OptionsBackButton)) GameState = StateMainMenu;
+    if (MouseOverButton(NameButton)) {
+        GameState = StateEnterName;
+        PlayerName.clear();
+        NameButton.Caption.clear();
+    }
+}
+
+void UpdateHelp() {
+    if (TakeClickOn(HelpBackButton)) GameState = StateMainMenu;
+    TurnTarget();
+}
+
+// Keys are taken as their own codes: letters, digits and space are what they look like, the
+// rest give the character with their code.
+void UpdateEnterName() {
+    if (KeyDown(KeyEnter)) {
+        // Enter stays down in the table; the rest of the frame still runs.
+        GameState = StateOptions;
+        SetEntryName(HighScoreTable[11], PlayerName);
+    }
+    if (KeyDown(KeyBackspace)) {
+        if (!PlayerName.empty()) PlayerName.pop_back();
+        Keys[KeyBackspace] = false;
+    }
+    for (int code = 32; code <= 255; ++code) {
+        if (!Keys[code]) continue;
+        Keys[code] = false;
+        if (PlayerName.size() >= MaxNameLength) continue;
+        const int ch = KeyDown(KeyShift) ? code : std::tolower(code);
+        PlayerName.push_back(static_cast<char>(static_cast<unsigned char>(ch)));
+    }
+    NameButton.Caption = PlayerName;
+}
+} // namespace
+
+void UpdateGame() {
+    // Every state ticks, so time spent in menus or paused never reaches the target.
+    TickTimer();
+
+    switch (GameState) {
+    case StateMainMenu:
+        UpdateMainMenu();
+        break;
+    case StateHighScores:
+    case StateGameOver:
+        if (TakeClickOn(MainMenuButton)) GameState = StateMainMenu;
+        break;
+    case StatePlaying:
+        if (Paused)
+            UpdatePaused();
+        else
+            UpdateRunning();
+        break;
+    case StateOptions:
+        UpdateOptions();
+        break;
+    case StateHelp:
+        UpdateHelp();
+        break;
+    case StateEnterName:
+        UpdateEnterName();
+        break;
+    case StateQuit:
+        QuitRequested = true;
+        break;
+    default:
+        break;
+    }
+}

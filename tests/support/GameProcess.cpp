@@ -136,6 +136,7 @@ bool GameProcess::WaitForWindow(int seconds) {
         std::string found = display_.Run("xdotool search --onlyvisible --name '^OpenGL$'");
         if (!found.empty()) {
             window_ = found.substr(0, found.find('\n'));
+            Resized();
             Pause(300);   // the first frames
             return true;
         }
@@ -144,26 +145,29 @@ bool GameProcess::WaitForWindow(int seconds) {
     return false;
 }
 
+std::string GameProcess::ClientPixel(int vx, int vy) const {
+    // The client area shows the 800x600 virtual screen stretched, y downwards.
+    int px = vx * width_ / 800;
+    int py = (600 - vy) * height_ / 600;
+    return "mousemove --window " + window_ + " " + std::to_string(px) + " " + std::to_string(py);
+}
+
 void GameProcess::MoveTo(int vx, int vy) {
-    // The window's client area shows the 800x600 virtual screen stretched; at the start it is
-    // 800x600 pixels, y downwards.
-    std::string geometry = display_.Run("xdotool getwindowgeometry --shell " + window_);
-    int width = 800, height = 600;
-    std::sscanf(geometry.c_str() + geometry.find("WIDTH="), "WIDTH=%d", &width);
-    std::sscanf(geometry.c_str() + geometry.find("HEIGHT="), "HEIGHT=%d", &height);
-    int px = vx * width / 800;
-    int py = (600 - vy) * height / 600;
-    display_.Run("xdotool mousemove --window " + window_ + " " + std::to_string(px) + " " +
-                 std::to_string(py));
-    Pause(150);
+    display_.Run("xdotool " + ClientPixel(vx, vy));
+    Pause(100);
 }
 
 void GameProcess::Click(int vx, int vy) {
-    MoveTo(vx, vy);
-    display_.Run("xdotool mousedown 1");
-    Pause(100);
-    display_.Run("xdotool mouseup 1");
-    Pause(200);
+    // Held for a few frames: a press and release handled before the same frame cancel out.
+    display_.Run("xdotool " + ClientPixel(vx, vy) + " sleep 0.03 mousedown 1 sleep 0.06 mouseup 1");
+    Pause(150);
+}
+
+void GameProcess::Resized() {
+    std::string geometry = display_.Run("xdotool getwindowgeometry --shell " + window_);
+    std::size_t w = geometry.find("WIDTH="), h = geometry.find("HEIGHT=");
+    if (w != std::string::npos) width_ = std::atoi(geometry.c_str() + w + 6);
+    if (h != std::string::npos) height_ = std::atoi(geometry.c_str() + h + 7);
 }
 
 void GameProcess::Key(const std::string& keys) {
@@ -176,7 +180,7 @@ void GameProcess::Close() {
 }
 
 Screenshot GameProcess::Shoot() const {
-    std::string ppm = display_.Run("import -window root ppm:-");
+    std::string ppm = display_.Run("import -window root -depth 8 ppm:-");
     Screenshot shot;
     int maxValue = 0, consumed = 0;
     if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &shot.Width, &shot.Height, &maxValue,

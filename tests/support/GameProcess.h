@@ -56,12 +56,16 @@ public:
     // Lets the game run a few frames.
     static void Pause(int milliseconds);
     const std::string& WindowId() const { return window_; }
+    // Reads the window's client size again after it has changed.
+    void Resized();
 
 private:
     const PrivateDisplay& display_;
     int pid_ = -1;
     int out_ = -1, err_ = -1;
     std::string window_;
+    int width_ = 800, height_ = 600;
+    std::string ClientPixel(int vx, int vy) const;
     bool ended_ = false;
     ProcessResult result_;
 };
