@@ -71,8 +71,4 @@ TEST(X11Keys, KeysymsGiveTheCodesOfAUsKeyboardOnWindows) {
         EXPECT_EQ(KeysymToVirtualKey(c.Keysym), c.Code) << c.Name;
 }
 
-TEST(X11Keys, OnlyF10IsASystemKeyOnItsOwn) {
-    for (std::uint32_t code = 0; code < 256; ++code)
-        EXPECT_EQ(IsSystemKey(code), code == 121) << code;
-}
 } // namespace
