@@ -70,5 +70,4 @@ TEST(X11Keys, KeysymsGiveTheCodesOfAUsKeyboardOnWindows) {
     for (const KeyCase& c : cases)
         EXPECT_EQ(KeysymToVirtualKey(c.Keysym), c.Code) << c.Name;
 }
-
 } // namespace
