@@ -1,4 +1,5 @@
 // The Windows side of the files (see Sys.h).
+#include <io.h>
 #include "platform/Sys.h"
 #include "platform/win32/Win32.h"
 
@@ -38,6 +39,11 @@ HANDLE Handle(SysFile file) {
 bool SysFileExists(const char* name) {
     DWORD attributes = GetFileAttributesA(name);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+SysFile SysStandardOutput() {
+    // The handle behind the C runtime's descriptor 1, which follows any redirection of it.
+    return static_cast<SysFile>(_get_osfhandle(1));
 }
 
 int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file) {

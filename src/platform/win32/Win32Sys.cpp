@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <limits>
@@ -75,36 +76,43 @@ void SysProcessStart() {
     SetGameControlWord();
     // Console lines end in CR LF already; text mode would make that CR CR LF.
     _setmode(_fileno(stdout), _O_BINARY);
+    SysModuleName();
 }
 
 const char* SysModuleName() {
-    static std::string name;
-    if (name.empty()) {
+    // Fixed storage: the failure report asks for it, possibly after memory has run out.
+    static char name[MAX_PATH + 1];
+    if (name[0] == '\0') {
         char path[MAX_PATH + 1] = {};
         DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string full = n > 0 ? std::string(path, n) : "quorvin.exe";
-        std::size_t slash = full.find_last_of("\\/");
-        name = slash == std::string::npos ? full : full.substr(slash + 1);
+        const char* base = path;
+        for (DWORD i = 0; i < n; ++i)
+            if (path[i] == '\\' || path[i] == '/') base = path + i + 1;
+        lstrcpynA(name, *base ? base : "quorvin.exe", sizeof name);
     }
-    return name.c_str();
+    return name;
 }
 
 void SysWriteReport(const char* text, std::size_t length) {
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
-    // The console shows the OEM code page; the game's strings are ANSI.
-    std::string oem(length, '\0');
-    if (length > 0 && !CharToOemBuffA(text, oem.data(), static_cast<DWORD>(length)))
-        oem.assign(text, length);
-    const char* at = oem.data();
+    // The console shows the OEM code page; the game's strings are ANSI. Converted in pieces
+    // on the stack, since the report may follow an out-of-memory failure.
+    char oem[512];
     while (length > 0) {
-        DWORD written = 0;
-        if (!WriteFile(error, at, static_cast<DWORD>(length), &written, nullptr) || written == 0)
-            return;
-        at += written;
-        length -= written;
+        DWORD piece = static_cast<DWORD>(length < sizeof oem ? length : sizeof oem);
+        if (!CharToOemBuffA(text, oem, piece)) std::memcpy(oem, text, piece);
+        const char* at = oem;
+        DWORD left = piece;
+        while (left > 0) {
+            DWORD written = 0;
+            if (!WriteFile(error, at, left, &written, nullptr) || written == 0) return;
+            at += written;
+            left -= written;
+        }
+        text += piece;
+        length -= piece;
     }
-    FlushFileBuffers(error);
 }
 
 std::uint32_t SysProcessId() {

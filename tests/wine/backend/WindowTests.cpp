@@ -8,6 +8,10 @@
 #include "platform/Sys.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -33,16 +37,36 @@ int CursorCount() {
 }
 
 // Runs one create and returns what it wrote to the console.
+// Console lines as written, byte for byte: descriptor 1 goes to a binary file meanwhile
+// (the test framework's own capture reads back in text mode and would fold CR LF).
+template <typename Action> std::string CapturingLines(Action action) {
+    char dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "qvl", 0, path);
+    int saved = _dup(1);
+    int file = _open(path, _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    _dup2(file, 1);
+    _close(file);
+    action();
+    _dup2(saved, 1);
+    _close(saved);
+    std::string lines;
+    if (FILE* in = std::fopen(path, "rb")) {
+        char buffer[512];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) lines.append(buffer, n);
+        std::fclose(in);
+    }
+    DeleteFileA(path);
+    return lines;
+}
+
 std::string CreateCapturingLines(bool fullScreen, bool& created) {
-    testing::internal::CaptureStdout();
-    created = CreateGameWindow(800, 600, fullScreen, 32, WindowProc);
-    return testing::internal::GetCapturedStdout();
+    return CapturingLines([&] { created = CreateGameWindow(800, 600, fullScreen, 32, WindowProc); });
 }
 
 std::string DestroyCapturingLines(bool fullScreen) {
-    testing::internal::CaptureStdout();
-    DestroyGameWindow(fullScreen);
-    return testing::internal::GetCapturedStdout();
+    return CapturingLines([&] { DestroyGameWindow(fullScreen); });
 }
 
 class Win32Window : public testing::Test {
