@@ -82,35 +82,10 @@ std::string PrivateDisplay::Run(const std::string& command) const {
 GameProcess::GameProcess(const PrivateDisplay& display, const std::string& dir,
                          const std::string& asUser)
     : display_(display) {
-    int outPipe[2], errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
-    uid_t uid = 0;
-    gid_t gid = 0;
-    if (!asUser.empty()) {
-        passwd* user = getpwnam(asUser.c_str());
-        if (!user) throw std::runtime_error("no user " + asUser);
-        uid = user->pw_uid;
-        gid = user->pw_gid;
-    }
-    pid_ = fork();
-    if (pid_ == 0) {
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        setenv("DISPLAY", display.Name().c_str(), 1);
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        if (!asUser.empty() && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
-            _exit(125);
-        execl(QUORVIN_BINARY, QUORVIN_BINARY, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(outPipe[1]);
-    close(errPipe[1]);
-    out_ = outPipe[0];
-    err_ = errPipe[0];
+    ChildProcess child = StartChild({QUORVIN_BINARY}, dir, asUser, display.Name());
+    pid_ = child.Pid;
+    out_ = child.Out;
+    err_ = child.Err;
 }
 
 GameProcess::~GameProcess() {

@@ -30,6 +30,15 @@ struct ProcessResult {
     std::string Err;
 };
 
+struct ChildProcess {
+    int Pid;
+    int Out, Err;   // read ends of its standard output and error
+};
+
+// Starts argv in dir with stdin closed, optionally as another user and on another X display.
+ChildProcess StartChild(const std::vector<std::string>& argv, const std::string& dir,
+                        const std::string& asUser = "", const std::string& display = "");
+
 // Runs argv in dir with stdin closed and waits for it (killed after timeoutSeconds). When
 // asUser is not empty the child drops to that user (for "access denied" cases under root).
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir,
