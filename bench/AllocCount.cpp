@@ -2,7 +2,13 @@
 // allocation in a frame is seen, whoever makes it: the game, the C++ library, GL or Xlib.
 #include "AllocCount.h"
 
+#include <dlfcn.h>
+#include <execinfo.h>
+
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
 #include <new>
 
 extern "C" {
@@ -17,10 +23,79 @@ namespace {
 __thread int Phase __attribute__((tls_model("initial-exec"))) = PhaseNone;
 AllocTally Tallies[3];
 
+bool Attributing = false;
+__thread bool Walking __attribute__((tls_model("initial-exec"))) = false;
+AllocOwners Owners;
+struct LibraryCount {
+    const char* Name;
+    long Count;
+};
+LibraryCount Libraries[32];
+
+bool IsRuntime(const char* path) {
+    for (const char* name : {"/libc.so", "/libstdc++.so", "/libgcc_s.so", "/libm.so", "/ld-linux"})
+        if (std::strstr(path, name)) return true;
+    return false;
+}
+
+__attribute__((noinline)) void Attribute() {
+    if (Walking) return;
+    Walking = true;
+    static Dl_info self;
+    static bool selfKnown = dladdr(reinterpret_cast<void*>(&Attribute), &self) != 0;
+    void* frames[32];
+    int depth = backtrace(frames, 32);
+    // Frame 0 is this function and frame 1 the allocator; the caller comes after.
+    for (int i = 2; i < depth; ++i) {
+        Dl_info info;
+        if (!dladdr(frames[i], &info) || info.dli_fname == nullptr) continue;
+        if (selfKnown && info.dli_fbase == self.dli_fbase) {
+            ++Owners.Own;
+            break;
+        }
+        if (IsRuntime(info.dli_fname)) continue;
+        ++Owners.Library;
+        for (LibraryCount& library : Libraries) {
+            if (library.Name == nullptr) library.Name = info.dli_fname;
+            if (library.Name == info.dli_fname || std::strcmp(library.Name, info.dli_fname) == 0) {
+                ++library.Count;
+                break;
+            }
+        }
+        break;
+    }
+    Walking = false;
+}
+
 inline void CountMalloc() {
-    if (Phase != PhaseNone) ++Tallies[Phase].Mallocs;
+    if (Phase == PhaseNone) return;
+    ++Tallies[Phase].Mallocs;
+    if (Attributing && Phase == PhaseGame) Attribute();
 }
 } // namespace
+
+void SetAllocAttribution(bool on) {
+    // The first walk loads the unwinder, which allocates: do it before anything is counted.
+    void* frames[4];
+    backtrace(frames, 4);
+    Attributing = on;
+}
+
+AllocOwners TakeAllocOwners() {
+    AllocOwners owners = Owners;
+    long most = 0;
+    for (LibraryCount& library : Libraries) {
+        if (library.Name != nullptr && library.Count > most) {
+            most = library.Count;
+            const char* slash = std::strrchr(library.Name, '/');
+            std::snprintf(owners.TopLibrary, sizeof owners.TopLibrary, "%s",
+                          slash ? slash + 1 : library.Name);
+        }
+        library = LibraryCount{};
+    }
+    Owners = AllocOwners{};
+    return owners;
+}
 
 void SetAllocPhase(AllocPhase phase) { Phase = phase; }
 
@@ -61,7 +136,10 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 }
 
 void* operator new(std::size_t size) {
-    if (Phase != PhaseNone) ++Tallies[Phase].News;
+    if (Phase != PhaseNone) {
+        ++Tallies[Phase].News;
+        if (Attributing && Phase == PhaseGame) Attribute();
+    }
     if (void* p = __libc_malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }

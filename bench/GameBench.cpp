@@ -4,6 +4,8 @@
 // it), then answers commands: "info", "frames <screen> <warmup> <count>", "latency", "quit".
 #include "FrameLoop.h"
 
+#include "AllocCount.h"
+
 #include "app/WindowProc.h"
 #include "game/Game.h"
 #include "game/Random.h"
@@ -253,6 +255,22 @@ bool Handle(const std::string& line) {
         Reply("info renderer " + text(GL_RENDERER));
         Reply("info version " + text(GL_VERSION));
         Reply("end");
+        return true;
+    }
+    if (std::sscanf(line.c_str(), "owners %d %d %d", &screen, &warmup, &count) == 3 &&
+        screen >= 0 && screen < ScreenCount && count > 0) {
+        SetUpScreen(screen);
+        RunFrames(FrameParts{UpdateGame, RenderGame}, warmup, 1);
+        SetAllocAttribution(true);
+        RunFrames(FrameParts{UpdateGame, RenderGame}, 0, count);
+        SetAllocAttribution(false);
+        AllocOwners owners = TakeAllocOwners();
+        char text[200];
+        std::snprintf(text, sizeof text, "owners %.4f %.4f %s",
+                      static_cast<double>(owners.Own) / count,
+                      static_cast<double>(owners.Library) / count,
+                      owners.Library > 0 ? owners.TopLibrary : "-");
+        Reply(text);
         return true;
     }
     if (line == "phases") {
