@@ -188,7 +188,11 @@ Stamp RunStamped(const std::string& program, const std::string& dir, int stopAt)
 
 struct StartupResults {
     std::vector<double> GameStart, FloorStart, StartRatio, GameRss, FloorRss, GameHwm, FloorHwm;
+    std::vector<double> Phases[5];   // the game's start-up steps, from the benchmark program
+    std::vector<double> PhaseRss[5];  // resident memory after each step
 };
+const char* const PhaseNames[] = {"CreateGameWindow", "InitScene", "InitGame",
+                                  "first frame (to glFinish)", "second frame (to glFinish)"};
 constexpr int SteadyFrame = 300;
 
 StartupResults MeasureStartup(const std::string& dir, int rounds) {
@@ -210,6 +214,22 @@ StartupResults MeasureStartup(const std::string& dir, int rounds) {
         st.FloorRss.push_back(fm.RssKb / 1024);
         st.GameHwm.push_back(gm.HwmKb / 1024);
         st.FloorHwm.push_back(fm.HwmKb / 1024);
+        Server phases;
+        phases.Start({QV_GAME_BENCH, "serve"}, dir);
+        phases.Send("phases");
+        double ms[5] = {}, mb[5] = {};
+        std::string reply = phases.Reply();
+        if (std::sscanf(reply.c_str(),
+                        "phases window %lf scene %lf game %lf first-frame %lf second-frame %lf "
+                        "rss %lf %lf %lf %lf %lf",
+                        &ms[0], &ms[1], &ms[2], &ms[3], &ms[4], &mb[0], &mb[1], &mb[2], &mb[3],
+                        &mb[4]) != 10)
+            Die("bad reply: " + reply);
+        phases.Stop();
+        for (int i = 0; i < 5; ++i) {
+            st.Phases[i].push_back(ms[i]);
+            st.PhaseRss[i].push_back(mb[i]);
+        }
         std::fprintf(stderr, "start-up round %d of %d: game %.1f ms, floor %.1f ms\n", r + 1,
                      rounds, g.StartMs, f.StartMs);
     }
@@ -428,6 +448,13 @@ int main(int argc, char** argv) {
        << "| Floor ms | Game ms | Ratio game/floor | Goal |\n|---|---|---|---|\n"
        << "| " << Spread(st.FloorStart, "%.1f") << " | " << Spread(st.GameStart, "%.1f") << " | "
        << Spread(st.StartRatio, "%.3f") << " | " << Verdict(Median(st.StartRatio) <= 1.2) << " |\n";
+
+    md << "\nWhere the game's start-up goes, timed inside `qv_game_bench` along the same path "
+          "(one start per round), with the resident memory after each step:\n\n"
+       << "| Step | ms | Resident MiB after it |\n|---|---|---|\n";
+    for (int i = 0; i < 5; ++i)
+        md << "| " << PhaseNames[i] << " | " << Spread(st.Phases[i], "%.1f") << " | "
+           << Spread(st.PhaseRss[i], "%.1f") << " |\n";
 
     md << "\n### 5. Input latency (goal: the next frame)\n\n"
        << "Frames from a posted `WmLButtonDown` (after a `WmMouseMove` onto the button or the "

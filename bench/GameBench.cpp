@@ -229,6 +229,18 @@ int MeasureLatency(const LatencyCase& c) {
 
 // Milliseconds of each start-up step, in the order RunGame takes them, and the first frames.
 double PhaseMs[5];
+double PhaseRssMb[5];   // resident memory after each step
+
+double ResidentMb() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) break;
+    std::fclose(status);
+    return static_cast<double>(kb) / 1024;
+}
 
 double MsSince(timespec& mark) {
     timespec now{};
@@ -274,10 +286,12 @@ bool Handle(const std::string& line) {
         return true;
     }
     if (line == "phases") {
-        char text[160];
+        char text[300];
         std::snprintf(text, sizeof text,
-                      "phases window %.2f scene %.2f game %.2f first-frame %.2f second-frame %.2f",
-                      PhaseMs[0], PhaseMs[1], PhaseMs[2], PhaseMs[3], PhaseMs[4]);
+                      "phases window %.2f scene %.2f game %.2f first-frame %.2f second-frame %.2f"
+                      " rss %.2f %.2f %.2f %.2f %.2f",
+                      PhaseMs[0], PhaseMs[1], PhaseMs[2], PhaseMs[3], PhaseMs[4], PhaseRssMb[0],
+                      PhaseRssMb[1], PhaseRssMb[2], PhaseRssMb[3], PhaseRssMb[4]);
         Reply(text);
         return true;
     }
@@ -304,15 +318,19 @@ int main(int argc, char** argv) {
     clock_gettime(CLOCK_MONOTONIC, &mark);
     if (!CreateGameWindow(800, 600, false, 32, WindowProc)) return 1;
     PhaseMs[0] = MsSince(mark);
+    PhaseRssMb[0] = ResidentMb();
     InitScene();
     PhaseMs[1] = MsSince(mark);
+    PhaseRssMb[1] = ResidentMb();
     InitGame();
     PhaseMs[2] = MsSince(mark);
+    PhaseRssMb[2] = ResidentMb();
     for (int frame = 3; frame <= 4; ++frame) {
         std::vector<unsigned char> unused;
         GameFrame(false, BelowReadout, &unused);
         glFinish();
         PhaseMs[frame] = MsSince(mark);
+        PhaseRssMb[frame] = ResidentMb();
     }
     FillHighScores();
     Reply("ready");
