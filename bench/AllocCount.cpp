@@ -97,7 +97,9 @@ AllocOwners TakeAllocOwners() {
     return owners;
 }
 
-void SetAllocPhase(AllocPhase phase) { Phase = phase; }
+void SetAllocPhase(AllocPhase phase) {
+    Phase = phase;
+}
 
 AllocTally TakeAllocTally(AllocPhase phase) {
     AllocTally tally = Tallies[phase];
@@ -129,7 +131,7 @@ void* aligned_alloc(std::size_t alignment, std::size_t size) {
 int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
     CountMalloc();
     void* p = __libc_memalign(alignment, size);
-    if (p == nullptr) return 12;   // ENOMEM
+    if (p == nullptr) return 12; // ENOMEM
     *out = p;
     return 0;
 }

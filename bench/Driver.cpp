@@ -27,8 +27,8 @@
 namespace fs = std::filesystem;
 
 namespace {
-const char* const ScreenNames[] = {"main menu", "playing",      "paused",     "help",
-                                   "high scores", "options",    "name entry", "game over"};
+const char* const ScreenNames[] = {"main menu",   "playing", "paused",     "help",
+                                   "high scores", "options", "name entry", "game over"};
 constexpr int ScreenCount = 8;
 
 [[noreturn]] void Die(const std::string& why) {
@@ -52,7 +52,9 @@ double Quantile(std::vector<double> v, double q) {
     std::size_t high = std::min(low + 1, v.size() - 1);
     return v[low] + (v[high] - v[low]) * (at - static_cast<double>(low));
 }
-double Median(const std::vector<double>& v) { return Quantile(v, 0.5); }
+double Median(const std::vector<double>& v) {
+    return Quantile(v, 0.5);
+}
 
 // "median (p25 to p75)"
 std::string Spread(const std::vector<double>& v, const char* format) {
@@ -109,7 +111,7 @@ struct Server {
     std::string Reply() {
         char line[1024];
         while (std::fgets(line, sizeof line, Out)) {
-            if (std::strncmp(line, "@ ", 2) != 0) continue;   // the game's own console lines
+            if (std::strncmp(line, "@ ", 2) != 0) continue; // the game's own console lines
             std::string text(line + 2);
             while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
                 text.pop_back();
@@ -142,7 +144,7 @@ Block RunBlock(Server& server, int screen, int warmup, int frames) {
 }
 
 struct Stamp {
-    double StartMs = 0;   // process start to the stamped frame
+    double StartMs = 0; // process start to the stamped frame
     double RssKb = 0, HwmKb = 0;
 };
 
@@ -189,7 +191,7 @@ Stamp RunStamped(const std::string& program, const std::string& dir, int stopAt)
 struct StartupResults {
     std::vector<double> GameStart, FloorStart, StartRatio, GameRss, FloorRss, GameHwm, FloorHwm;
     std::vector<double> Phases[5];   // the game's start-up steps, from the benchmark program
-    std::vector<double> PhaseRss[5];  // resident memory after each step
+    std::vector<double> PhaseRss[5]; // resident memory after each step
 };
 const char* const PhaseNames[] = {"CreateGameWindow", "InitScene", "InitGame",
                                   "first frame (to glFinish)", "second frame (to glFinish)"};
@@ -197,7 +199,7 @@ constexpr int SteadyFrame = 300;
 
 StartupResults MeasureStartup(const std::string& dir, int rounds) {
     StartupResults st;
-    RunStamped(QV_GAME, dir, 1);   // first start: makes highScores.dat, fills the page cache
+    RunStamped(QV_GAME, dir, 1); // first start: makes highScores.dat, fills the page cache
     RunStamped(QV_FLOOR, dir, 1);
     for (int r = 0; r < rounds; ++r) {
         bool gameFirst = r % 2 == 1;
@@ -250,7 +252,9 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
-const char* Verdict(bool met) { return met ? "met" : "**missed**"; }
+const char* Verdict(bool met) {
+    return met ? "met" : "**missed**";
+}
 
 // Replaces the text between the two markers (or appends them with the text).
 void WriteSection(const std::string& path, const std::string& section) {
@@ -275,26 +279,34 @@ void WriteSection(const std::string& path, const std::string& section) {
 int main(int argc, char** argv) {
     int rounds = 7, frames = 300, warmup = 30;
     std::string out, command = "tools/bench", only;
-    bool check = false;   // exit 1 when a frame-count or allocation goal is missed
+    bool check = false; // exit 1 when a frame-count or allocation goal is missed
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string flag = argv[i], value = argv[i + 1];
-        if (flag == "--rounds") rounds = std::max(1, std::atoi(value.c_str()));
-        else if (flag == "--frames") frames = std::max(10, std::atoi(value.c_str()));
-        else if (flag == "--warmup") warmup = std::max(1, std::atoi(value.c_str()));
-        else if (flag == "--out") out = value;
-        else if (flag == "--command") command = value;
-        else if (flag == "--only") only = value;
-        else if (flag == "--check") check = value == "yes";
-        else Die("unknown option " + flag);
+        if (flag == "--rounds")
+            rounds = std::max(1, std::atoi(value.c_str()));
+        else if (flag == "--frames")
+            frames = std::max(10, std::atoi(value.c_str()));
+        else if (flag == "--warmup")
+            warmup = std::max(1, std::atoi(value.c_str()));
+        else if (flag == "--out")
+            out = value;
+        else if (flag == "--command")
+            command = value;
+        else if (flag == "--only")
+            only = value;
+        else if (flag == "--check")
+            check = value == "yes";
+        else
+            Die("unknown option " + flag);
     }
     if (!std::getenv("DISPLAY")) {
         std::fprintf(stderr, "qv_bench: no X display; tools/bench gives it one\n");
-        return 77;   // skipped, for CTest
+        return 77; // skipped, for CTest
     }
 
     // A private working directory with the game's images, as tools/run makes one.
-    std::string dir = (fs::temp_directory_path() / ("qv-bench-" + std::to_string(getpid())))
-                          .string();
+    std::string dir =
+        (fs::temp_directory_path() / ("qv-bench-" + std::to_string(getpid()))).string();
     fs::create_directories(dir);
     for (const char* image : {"daFont.tga", "daFontMask.tga", "TheCrate2.tga"})
         fs::copy_file(fs::path(QV_DATA_DIR) / image, fs::path(dir) / image,
@@ -379,8 +391,8 @@ int main(int argc, char** argv) {
     char when[64];
     std::strftime(when, sizeof when, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
     md << "Measured " << when << " with `" << command << "`.\n\n"
-       << "- Machine: " << sysconf(_SC_NPROCESSORS_ONLN) << " processors (`nproc`), "
-       << CpuModel() << ", Linux " << system.release << "\n"
+       << "- Machine: " << sysconf(_SC_NPROCESSORS_ONLN) << " processors (`nproc`), " << CpuModel()
+       << ", Linux " << system.release << "\n"
        << "- Renderer: " << renderer << "; OpenGL " << version << "\n"
        << "- Xvfb at 1024x768x24, the window 800x600; " << rounds << " rounds of " << frames
        << " measured frames per screen and side, after " << warmup
@@ -462,8 +474,8 @@ int main(int argc, char** argv) {
           "screen the click should bring.\n\n"
        << "| Click | Frames | Goal |\n|---|---|---|\n";
     for (const auto& [n, name] : latencies)
-        md << "| " << name << " | " << (n > 0 ? std::to_string(n) : "never (10 frames)")
-           << " | " << Verdict(n == 1) << " |\n";
+        md << "| " << name << " | " << (n > 0 ? std::to_string(n) : "never (10 frames)") << " | "
+           << Verdict(n == 1) << " |\n";
 
     md << "\n### 6. Resident memory\n\n"
        << "`VmRSS` and its peak `VmHWM` at the " << SteadyFrame

@@ -23,8 +23,7 @@ LResult SYS_CALLBACK FloorProc(SysWindow window, std::uint32_t message, WParam w
 
 bool Handle(const std::string& line) {
     int screen = 0, warmup = 0, count = 0;
-    if (std::sscanf(line.c_str(), "frames %d %d %d", &screen, &warmup, &count) == 3 &&
-        count > 0) {
+    if (std::sscanf(line.c_str(), "frames %d %d %d", &screen, &warmup, &count) == 3 && count > 0) {
         ReplyBlock(RunFrames(FrameParts{nullptr, nullptr}, warmup, count));
         return true;
     }

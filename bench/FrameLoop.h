@@ -12,11 +12,11 @@ struct FrameParts {
 };
 
 struct BlockResult {
-    double MedianFrameNs = 0;   // loop pass to loop pass, messages included
+    double MedianFrameNs = 0; // loop pass to loop pass, messages included
     double MeanFrameNs = 0;
-    double GameCpuNs = 0;       // thread CPU time in Update and Render, per frame
-    double GameAllocs = 0;      // allocations per frame inside Update and Render
-    double DriverAllocs = 0;    // allocations per frame inside glClear and the swap
+    double GameCpuNs = 0;    // thread CPU time in Update and Render, per frame
+    double GameAllocs = 0;   // allocations per frame inside Update and Render
+    double DriverAllocs = 0; // allocations per frame inside glClear and the swap
 };
 
 // Takes every waiting message, as the game's loop does between frames. A quit message is

@@ -107,7 +107,7 @@ void FillHighScores() {
 // ---- Input latency ----------------------------------------------------------------------
 
 struct Region {
-    int X, Y, Width, Height;   // virtual units, which are pixels in the 800x600 window
+    int X, Y, Width, Height; // virtual units, which are pixels in the 800x600 window
 };
 
 std::vector<unsigned char> ReadRegion(const Region& r) {
@@ -124,9 +124,9 @@ constexpr Region BelowReadout{0, 0, 800, 584};
 struct LatencyCase {
     const char* Name;
     void (*SetUpBefore)();
-    int ClickX, ClickY;       // virtual units
-    void (*SetUpAfter)();     // the screen the click should bring, for the reference picture
-    Region Shows;             // where the two pictures must agree
+    int ClickX, ClickY;   // virtual units
+    void (*SetUpAfter)(); // the screen the click should bring, for the reference picture
+    Region Shows;         // where the two pictures must agree
 };
 
 void PausedAway() {
@@ -158,19 +158,26 @@ void EmptyNameEntry() {
 
 const LatencyCase LatencyCases[] = {
     // The new game's target is random: its score and lives lines show the new screen.
-    {"Main menu: New Game", [] { SetUpScreen(MainMenu); }, 400, 475, [] { StartPlaying(); },
+    {"Main menu: New Game",
+     [] { SetUpScreen(MainMenu); },
+     400,
+     475,
+     [] { StartPlaying(); },
      {10, 10, 160, 32}},
     {"Main menu: Options", [] { SetUpScreen(MainMenu); }, 400, 375,
      [] { GameState = StateOptions; }, BelowReadout},
     // The demonstration target turns with time: compare below it.
-    {"Main menu: Help", [] { SetUpScreen(MainMenu); }, 400, 275, [] { SetUpScreen(Help); },
+    {"Main menu: Help",
+     [] { SetUpScreen(MainMenu); },
+     400,
+     275,
+     [] { SetUpScreen(Help); },
      {0, 0, 800, 400}},
     {"Main menu: High Scores", [] { SetUpScreen(MainMenu); }, 400, 175,
      [] { GameState = StateHighScores; }, BelowReadout},
     {"Options: Back", [] { SetUpScreen(Options); }, 400, 375, [] { GameState = StateMainMenu; },
      BelowReadout},
-    {"Options: name button", [] { SetUpScreen(Options); }, 400, 475, EmptyNameEntry,
-     BelowReadout},
+    {"Options: name button", [] { SetUpScreen(Options); }, 400, 475, EmptyNameEntry, BelowReadout},
     {"Help: Back", [] { SetUpScreen(Help); }, 200, 75, [] { GameState = StateMainMenu; },
      BelowReadout},
     {"High scores: Main Menu", [] { SetUpScreen(HighScores); }, 200, 75,
@@ -229,7 +236,7 @@ int MeasureLatency(const LatencyCase& c) {
 
 // Milliseconds of each start-up step, in the order RunGame takes them, and the first frames.
 double PhaseMs[5];
-double PhaseRssMb[5];   // resident memory after each step
+double PhaseRssMb[5]; // resident memory after each step
 
 double ResidentMb() {
     std::FILE* status = std::fopen("/proc/self/status", "r");
