@@ -11,6 +11,7 @@
 #include "game/Random.h"
 #include "input/Keyboard.h"
 #include "input/Mouse.h"
+#include "platform/Font.h"
 #include "platform/GL.h"
 #include "platform/OpenGLFuncs.h"
 #include "scores/HighScores.h"
@@ -102,6 +103,72 @@ void FillHighScores() {
         SetEntryName(HighScoreTable[slot], name);
         HighScoreTable[slot].Points = -2147483000 - slot;
     }
+}
+
+// ---- What one draw per pass would cost ------------------------------------------------------
+// Not the game's drawing: the help page's text as the same quads, sheets and blending, but one
+// glBegin/glEnd per pass instead of one display list per glyph. It shows how much of the text's
+// cost is the renderer's price per draw.
+
+constexpr const char* HelpText[] = {"* The main objective of the game is to ",
+                                    "  click on as many targets as possible. ",
+                                    "* Every time you hit the target, your ",
+                                    "  score increases by 1.",
+                                    "* Every time you miss the target, your ",
+                                    "  score decreases by 1.",
+                                    "* You have a limited amount of time to hit",
+                                    "  each target, indicated by `Time` near the ",
+                                    "  bottom of the screen.",
+                                    "* If the time reaches 0, you lose a life.",
+                                    "* When you have 0 lives left, it`s game over."};
+
+void BatchedGlyphs(std::int32_t x, std::int32_t y, std::string_view text) {
+    glBegin(GL_QUADS);
+    for (char ch : text) {
+        int n = static_cast<unsigned char>(ch) - 32;
+        if (n < 0 || n > 95) continue;
+        float cx = static_cast<float>(n % 16) / 16.0f;
+        float cy = static_cast<float>(n / 16) / 16.0f;
+        glTexCoord2f(cx, 1.0f - cy - 0.0625f);
+        glVertex2i(x, y);
+        glTexCoord2f(cx + 0.0625f, 1.0f - cy - 0.0625f);
+        glVertex2i(x + 16, y);
+        glTexCoord2f(cx + 0.0625f, 1.0f - cy);
+        glVertex2i(x + 16, y + 16);
+        glTexCoord2f(cx, 1.0f - cy);
+        glVertex2i(x, y + 16);
+        x += 16;
+    }
+    glEnd();
+}
+
+void HelpTextPerGlyph() {
+    int y = 480;
+    for (const char* line : HelpText) {
+        DrawText(10, y, 0, White, line);
+        y -= 20;
+    }
+}
+
+void HelpTextBatched() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    int y = 480;
+    for (const char* line : HelpText) {
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        glBindTexture(GL_TEXTURE_2D, FontMaskTexture.TextureId);
+        BatchedGlyphs(10, y, line);
+        glColor4f(White.Red, White.Green, White.Blue, White.Alpha);
+        glBlendFunc(GL_ONE, GL_ONE);
+        glBindTexture(GL_TEXTURE_2D, FontTexture.TextureId);
+        BatchedGlyphs(10, y, line);
+        y -= 20;
+    }
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
 }
 
 // ---- Input latency ----------------------------------------------------------------------
@@ -289,6 +356,16 @@ bool Handle(const std::string& line) {
                       static_cast<double>(owners.Own) / count,
                       static_cast<double>(owners.Library) / count,
                       owners.Library > 0 ? owners.TopLibrary : "-");
+        Reply(text);
+        return true;
+    }
+    if (std::sscanf(line.c_str(), "whatif %d %d", &warmup, &count) == 2 && count > 0) {
+        BlockResult perGlyph = RunFrames(FrameParts{nullptr, HelpTextPerGlyph}, warmup, count);
+        BlockResult batched = RunFrames(FrameParts{nullptr, HelpTextBatched}, warmup, count);
+        char text[200];
+        std::snprintf(
+            text, sizeof text, "whatif per-glyph %.0f ns %.0f cpu batched %.0f ns %.0f cpu",
+            perGlyph.MedianFrameNs, perGlyph.GameCpuNs, batched.MedianFrameNs, batched.GameCpuNs);
         Reply(text);
         return true;
     }
