@@ -105,10 +105,10 @@ void FillHighScores() {
     }
 }
 
-// ---- What one draw per pass would cost ------------------------------------------------------
+// ---- What one draw per line would cost ----------------------------------------------------
 // Not the game's drawing: the help page's text as the same quads, sheets and blending, but one
-// glBegin/glEnd per pass instead of one display list per glyph. It shows how much of the text's
-// cost is the renderer's price per draw.
+// glBegin/glEnd per line and pass instead of one display list per glyph. It shows how much of
+// the text's cost is the renderer's price per draw.
 
 constexpr const char* HelpText[] = {"* The main objective of the game is to ",
                                     "  click on as many targets as possible. ",
