@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -75,7 +76,7 @@ std::string PrivateDisplay::Run(const std::string& command) const {
 }
 
 GameProcess::GameProcess(const PrivateDisplay& display, const std::string& dir,
-                         const std::string& asUser)
+                         const std::string& asUser, long long fileSizeLimit)
     : display_(display) {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
@@ -99,6 +100,10 @@ GameProcess::GameProcess(const PrivateDisplay& display, const std::string& dir,
         if (chdir(dir.c_str()) != 0) _exit(126);
         if (!asUser.empty() && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
             _exit(125);
+        if (fileSizeLimit >= 0) {
+            rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(124);
+        }
         execl(QUORVIN_BINARY, QUORVIN_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -176,7 +181,7 @@ void GameProcess::Close() {
 }
 
 Screenshot GameProcess::Shoot() const {
-    std::string ppm = display_.Run("import -window root ppm:-");
+    std::string ppm = display_.Run("import -window root -depth 8 ppm:-");
     Screenshot shot;
     int maxValue = 0, consumed = 0;
     if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &shot.Width, &shot.Height, &maxValue,
