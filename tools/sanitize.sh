@@ -11,7 +11,7 @@ chmod 1777 "$SANITIZER_REPORTS"   # the tests run the game as nobody too
 # libLLVM); softpipe draws the same pictures without it. Mesa also unloads its driver at exit,
 # which leaves LeakSanitizer with stacks it cannot name; keeping the driver and LLVM loaded
 # for the whole run lets every leak be traced to its library.
-dri=$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -1)
+dri=/usr/lib/$(gcc -dumpmachine)/dri/swrast_dri.so   # the build's own architecture
 llvm=$(ldd "$dri" 2>/dev/null | awk '/libLLVM/ {print $3}')
 export GALLIUM_DRIVER=softpipe
 preload="$dri${llvm:+:$llvm}"   # for the test run only (tools/test)
