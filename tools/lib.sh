@@ -20,6 +20,19 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
+# Wine for 32-bit programs comes from Debian's i386 packages; their architecture has to be
+# known to dpkg before ensure_packages can see or install them.
+ensure_i386() {
+    dpkg --print-foreign-architectures | grep -qx i386 && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "The i386 architecture is missing. Add it with:" >&2
+        echo "  sudo dpkg --add-architecture i386 && sudo apt-get update" >&2
+        exit 1
+    fi
+    dpkg --add-architecture i386
+    apt-get update -qq
+}
+
 # Starts a private Xvfb for this script's life and exports DISPLAY.
 start_xvfb() {
     local n

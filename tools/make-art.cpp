@@ -88,7 +88,7 @@ bool MakeFont(FT_Library library, const char* regular, const char* bold, const s
             return false;
         }
         // Wider than tall, so the fixed 16-unit pitch does not leave gaps between letters.
-        FT_Set_Pixel_Sizes(faces[i], 20, 15);
+        FT_Set_Pixel_Sizes(faces[i], 24, 15);
     }
     Picture glyphs(Sheet, Sheet), mask(Sheet, Sheet);
     for (int cell = 0; cell < 256; ++cell) {

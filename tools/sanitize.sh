@@ -23,7 +23,7 @@ check_sanitizer_reports() {
     if [ -n "$(ls -A "$SANITIZER_REPORTS")" ]; then
         echo "Sanitizer reports:" >&2
         cat "$SANITIZER_REPORTS"/* >&2
-        exit 1
+        return 1
     fi
     echo "No sanitizer reports."
 }

@@ -18,7 +18,7 @@ int main() {
     try {
         if (RunGame()) SaveHighScores();
     } catch (const InOutError& failure) {
-        ReportFailure("EInOutError", failure.Address, InOutMessage(failure.Code));
+        ReportFailure("EInOutError", failure.Address, InOutMessage(failure.Code).c_str());
         return 1;
     } catch (const std::bad_alloc&) {
         ReportFailure("EOutOfMemory", nullptr, "Out of memory");

@@ -1,17 +1,20 @@
 #include "platform/Console.h"
 
 #include "platform/Failure.h"
+#include "platform/Sys.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <cstring>
 
 void ConsoleLine(std::string_view text) {
-    // One line at a time, flushed, so the console and a pipe see the same order as the game.
-    errno = 0;
-    bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-                   std::fwrite("\r\n", 1, 2, stdout) == 2 && std::fflush(stdout) == 0;
-    if (!written) {
-        std::clearerr(stdout);
-        CheckIO(errno == ENOSPC ? 101 : (errno != 0 ? errno : 105));
+    // Written straight through, one whole line at a time, so the console and a pipe see the
+    // same order as the game; a failed write is a failed file operation like any other.
+    char line[256];
+    if (text.size() + 2 <= sizeof line) {
+        std::memcpy(line, text.data(), text.size());
+        std::memcpy(line + text.size(), "\r\n", 2);
+        CheckIO(SysWriteFile(SysStandardOutput(), line, text.size() + 2));
+    } else {
+        CheckIO(SysWriteFile(SysStandardOutput(), text.data(), text.size()));
+        CheckIO(SysWriteFile(SysStandardOutput(), "\r\n", 2));
     }
 }

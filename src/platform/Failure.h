@@ -18,8 +18,11 @@ void CheckIO(int code);
 std::string InOutMessage(int code);
 
 // The whole text of the report: "Exception <kind> in module <module> at <address>.\r\n..."
+// written into out (always terminated, cut to fit); its length.
+std::size_t FormatFailureReport(char* out, std::size_t size, const char* kind, const char* module,
+                                const void* address, const char* message);
 std::string FormatFailureReport(const char* kind, const char* module, const void* address,
                                 const std::string& message);
 
-// Flushes standard output and writes the report to standard error.
-void ReportFailure(const char* kind, const void* address, const std::string& message);
+// Flushes standard output and writes the report to standard error; allocates nothing.
+void ReportFailure(const char* kind, const void* address, const char* message);

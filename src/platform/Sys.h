@@ -145,6 +145,8 @@ enum class SysOpenMode {
     CreateNew,     // create or truncate, for reading and writing
 };
 
+// The process's standard output, for console lines.
+SysFile SysStandardOutput();
 // True when a regular file of that name exists (a directory does not count).
 bool SysFileExists(const char* name);
 int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file);

@@ -38,7 +38,10 @@ TEST(ScoreFile, FirstStartThenCloseLeavesTenDefaultRecords) {
     CopyGameImages(dir.Path());
 
     GameProcess game(display, dir.Path());
-    ASSERT_TRUE(game.WaitForWindow()) << game.Wait(5).Err;
+    if (!game.WaitForWindow()) {
+        ProcessResult early = game.Wait(5);
+        FAIL() << "no window; exit " << early.ExitCode << "\n" << early.Out << early.Err;
+    }
     EXPECT_TRUE(std::filesystem::exists("highScores.dat"));
     EXPECT_EQ(ReadFileBytes("highScores.dat"), "") << "the first start creates an empty file";
     game.Close();

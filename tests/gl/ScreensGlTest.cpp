@@ -23,27 +23,20 @@ void SetFrameTime(std::int64_t ms) {
 
 class Screens : public GameWindowTest {
   protected:
+    // Start-up lays out the buttons and loads the crate.
+    static void SetUpTestSuite() {
+        GameWindowTest::SetUpTestSuite();
+        if (windowMade_) InitGame();
+    }
+    static void TearDownTestSuite() {
+        for (Button* b : AllButtons)
+            *b = Button{};
+        CrateTexture = TextureImage{};
+        GameWindowTest::TearDownTestSuite();
+    }
     void SetUp() override {
         GameWindowTest::SetUp();
         if (IsSkipped()) return;
-        // The layout start-up gives the buttons.
-        struct {
-            Button* B;
-            const char* Caption;
-            std::int32_t L, T, R, Bo;
-        } layout[] = {{&NewGameButton, "New Game", 300, 500, 500, 450},
-                      {&OptionsButton, "Options", 300, 400, 500, 350},
-                      {&HelpButton, "Help", 300, 300, 500, 250},
-                      {&HighScoresButton, "High Scores", 300, 200, 500, 150},
-                      {&ExitButton, "Exit", 300, 100, 500, 50},
-                      {&OptionsBackButton, "Back", 290, 400, 510, 350},
-                      {&NameButton, "--Player--", 290, 500, 510, 450},
-                      {&HelpBackButton, "Back", 100, 100, 300, 50},
-                      {&MainMenuButton, "Main Menu", 100, 100, 300, 50},
-                      {&QuitToMenuButton, "Quit To Menu", 280, 500, 520, 450},
-                      {&ResumeButton, "Resume Game", 280, 400, 520, 350}};
-        for (const auto& l : layout)
-            *l.B = Button{l.L, l.T, l.R, l.Bo, l.Caption, Green, White};
         for (int slot = 1; slot <= 11; ++slot) {
             HighScoreTable[slot] =
                 HighScoreEntry{7, {'P', 'l', 'a', 'y', 'e', 'r'}, 0, 110 - 10 * slot};
@@ -66,8 +59,6 @@ class Screens : public GameWindowTest {
         TimerFrequency = PreviousCount = CurrentCount = 0;
         for (HighScoreEntry& e : HighScoreTable)
             e = HighScoreEntry{};
-        for (Button* b : AllButtons)
-            *b = Button{};
     }
     static Frame Drawn(const std::function<void()>& draw, const std::string& name = "") {
         ClearFrame();

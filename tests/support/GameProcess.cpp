@@ -11,7 +11,6 @@
 #include <poll.h>
 #include <pwd.h>
 #include <stdexcept>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -36,32 +35,37 @@ void Drain(int fd, std::string& sink) {
 } // namespace
 
 PrivateDisplay::PrivateDisplay(int width, int height) {
-    for (int n = 140 + (getpid() % 200);; ++n) {
-        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        if (access(lock.c_str(), F_OK) == 0 || access(socket.c_str(), F_OK) == 0) continue;
-        name_ = ":" + std::to_string(n);
-        std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        pid_ = fork();
-        if (pid_ == 0) {
-            int devNull = open("/dev/null", O_RDWR);
-            dup2(devNull, 0);
-            dup2(devNull, 1);
-            dup2(devNull, 2);
-            execlp("Xvfb", "Xvfb", name_.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 100; ++i) {
-            if (std::system(("xdpyinfo -display " + name_ + " >/dev/null 2>&1").c_str()) == 0)
-                return;
-            int status;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) break;   // lost the race for n
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+    // The server picks a free display number itself and tells us on a pipe once it accepts
+    // connections. Choosing the number here raced with other test runs: a server that lost the
+    // race still answered xdpyinfo with the winner's display, so two games shared one screen.
+    int ready[2];
+    if (pipe(ready) != 0) throw std::runtime_error("pipe failed");
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(ready[0]);
+        int devNull = open("/dev/null", O_RDWR);
+        dup2(devNull, 0);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        std::string fd = std::to_string(ready[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    std::string number;
+    pollfd pending = {ready[0], POLLIN, 0};
+    char c;
+    while (poll(&pending, 1, 20000) > 0 && read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+    close(ready[0]);
+    if (number.empty()) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+        throw std::runtime_error("Xvfb did not start");
     }
+    name_ = ":" + number;
 }
 
 PrivateDisplay::~PrivateDisplay() {
@@ -78,39 +82,11 @@ std::string PrivateDisplay::Run(const std::string& command) const {
 GameProcess::GameProcess(const PrivateDisplay& display, const std::string& dir,
                          const std::string& asUser, long long fileSizeLimit)
     : display_(display) {
-    int outPipe[2], errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
-    uid_t uid = 0;
-    gid_t gid = 0;
-    if (!asUser.empty()) {
-        passwd* user = getpwnam(asUser.c_str());
-        if (!user) throw std::runtime_error("no user " + asUser);
-        uid = user->pw_uid;
-        gid = user->pw_gid;
-    }
-    pid_ = fork();
-    if (pid_ == 0) {
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        setenv("DISPLAY", display.Name().c_str(), 1);
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        if (!asUser.empty() && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
-            _exit(125);
-        if (fileSizeLimit >= 0) {
-            rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(124);
-        }
-        execl(QUORVIN_BINARY, QUORVIN_BINARY, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(outPipe[1]);
-    close(errPipe[1]);
-    out_ = outPipe[0];
-    err_ = errPipe[0];
+    ChildProcess child =
+        StartChild({QUORVIN_BINARY}, dir, asUser, display.Name(), fileSizeLimit);
+    pid_ = child.Pid;
+    out_ = child.Out;
+    err_ = child.Err;
 }
 
 GameProcess::~GameProcess() {
@@ -141,6 +117,7 @@ bool GameProcess::WaitForWindow(int seconds) {
         std::string found = display_.Run("xdotool search --onlyvisible --name '^OpenGL$'");
         if (!found.empty()) {
             window_ = found.substr(0, found.find('\n'));
+            Resized();
             Pause(300);   // the first frames
             return true;
         }
@@ -149,31 +126,45 @@ bool GameProcess::WaitForWindow(int seconds) {
     return false;
 }
 
+std::string GameProcess::ClientPixel(int vx, int vy) const {
+    // The client area shows the 800x600 virtual screen stretched, y downwards.
+    int px = vx * width_ / 800;
+    int py = (600 - vy) * height_ / 600;
+    return "mousemove --window " + window_ + " " + std::to_string(px) + " " + std::to_string(py);
+}
+
 void GameProcess::MoveTo(int vx, int vy) {
-    // The window's client area shows the 800x600 virtual screen stretched; at the start it is
-    // 800x600 pixels, y downwards.
-    std::string geometry = display_.Run("xdotool getwindowgeometry --shell " + window_);
-    int width = 800, height = 600;
-    std::sscanf(geometry.c_str() + geometry.find("WIDTH="), "WIDTH=%d", &width);
-    std::sscanf(geometry.c_str() + geometry.find("HEIGHT="), "HEIGHT=%d", &height);
-    int px = vx * width / 800;
-    int py = (600 - vy) * height / 600;
-    display_.Run("xdotool mousemove --window " + window_ + " " + std::to_string(px) + " " +
-                 std::to_string(py));
-    Pause(150);
+    display_.Run("xdotool " + ClientPixel(vx, vy));
+    Pause(100);
 }
 
 void GameProcess::Click(int vx, int vy) {
-    MoveTo(vx, vy);
-    display_.Run("xdotool mousedown 1");
-    Pause(100);
-    display_.Run("xdotool mouseup 1");
-    Pause(200);
+    // Held for a few frames: a press and release handled before the same frame cancel out.
+    display_.Run("xdotool " + ClientPixel(vx, vy) + " sleep 0.05 mousedown 1 sleep 0.15 mouseup 1");
+    Pause(150);
+}
+
+void GameProcess::Resized() {
+    std::string geometry = display_.Run("xdotool getwindowgeometry --shell " + window_);
+    std::size_t w = geometry.find("WIDTH="), h = geometry.find("HEIGHT=");
+    if (w != std::string::npos) width_ = std::atoi(geometry.c_str() + w + 6);
+    if (h != std::string::npos) height_ = std::atoi(geometry.c_str() + h + 7);
 }
 
 void GameProcess::Key(const std::string& keys) {
-    display_.Run("xdotool key --delay 80 " + keys);
-    Pause(200);
+    // Each key held for a few frames: a press and release handled before the same frame
+    // leave nothing for the game to see, as with the mouse.
+    std::string command = "xdotool";
+    std::size_t start = 0;
+    while (start < keys.size()) {
+        std::size_t end = keys.find(' ', start);
+        if (end == std::string::npos) end = keys.size();
+        std::string key = keys.substr(start, end - start);
+        if (!key.empty()) command += " keydown " + key + " sleep 0.12 keyup " + key + " sleep 0.05";
+        start = end + 1;
+    }
+    display_.Run(command);
+    Pause(150);
 }
 
 void GameProcess::Close() {

@@ -41,7 +41,7 @@ public:
     GameProcess& operator=(const GameProcess&) = delete;
 
     // Waits for the game's window to be mapped; false on time-out or when the game has ended.
-    bool WaitForWindow(int seconds = 20);
+    bool WaitForWindow(int seconds = 60);
     // Virtual screen coordinates (origin bottom left, 800x600) to the window's pixels.
     void MoveTo(int vx, int vy);
     void Click(int vx, int vy);
@@ -58,12 +58,16 @@ public:
     static void Pause(int milliseconds);
     const std::string& WindowId() const { return window_; }
     int Pid() const { return pid_; }
+    // Reads the window's client size again after it has changed.
+    void Resized();
 
 private:
     const PrivateDisplay& display_;
     int pid_ = -1;
     int out_ = -1, err_ = -1;
     std::string window_;
+    int width_ = 800, height_ = 600;
+    std::string ClientPixel(int vx, int vy) const;
     bool ended_ = false;
     ProcessResult result_;
 };

@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,8 +52,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir,
-                         int timeoutSeconds, const std::string& asUser) {
+ChildProcess StartChild(const std::vector<std::string>& argv, const std::string& dir,
+                        const std::string& asUser, const std::string& display,
+                        long long fileSizeLimit) {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
     uid_t uid = 0;
@@ -71,9 +73,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
         dup2(errPipe[1], 2);
         close(outPipe[0]);
         close(errPipe[0]);
+        if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
         if (chdir(dir.c_str()) != 0) _exit(126);
         if (!asUser.empty() && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
             _exit(125);
+        if (fileSizeLimit >= 0) {
+            rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(124);
+        }
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
@@ -82,8 +89,15 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     }
     close(outPipe[1]);
     close(errPipe[1]);
+    return {pid, outPipe[0], errPipe[0]};
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir,
+                         int timeoutSeconds, const std::string& asUser) {
+    ChildProcess child = StartChild(argv, dir, asUser);
+    pid_t pid = child.Pid;
     ProcessResult result;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    pollfd fds[2] = {{child.Out, POLLIN, 0}, {child.Err, POLLIN, 0}};
     std::string* sinks[2] = {&result.Out, &result.Err};
     int open = 2;
     time_t deadline = time(nullptr) + timeoutSeconds;

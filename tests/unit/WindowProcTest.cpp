@@ -17,7 +17,7 @@ struct InputSnapshot {
     std::vector<bool> KeyTable;
     std::int32_t X, Y, Width, Height;
     bool Click;
-    std::vector<std::uint32_t> Queued;   // messages the call left in the queue
+    std::vector<std::uint32_t> Queued; // messages the call left in the queue
 
     bool operator==(const InputSnapshot&) const = default;
 };
@@ -36,7 +36,12 @@ std::vector<std::uint32_t> DrainQueue() {
 
 InputSnapshot Take() {
     return InputSnapshot{std::vector<bool>(std::begin(Keys), std::end(Keys)),
-                         MouseX, MouseY, ScreenWidth, ScreenHeight, MouseClick, DrainQueue()};
+                         MouseX,
+                         MouseY,
+                         ScreenWidth,
+                         ScreenHeight,
+                         MouseClick,
+                         DrainQueue()};
 }
 
 struct Row {
@@ -44,7 +49,7 @@ struct Row {
     std::uint32_t Message;
     WParam W;
     LParam L;
-    std::function<void(InputSnapshot&)> Expect;   // turns the state before into the state after
+    std::function<void(InputSnapshot&)> Expect; // turns the state before into the state after
 };
 
 TEST(WindowProc, EachMessageChangesOnlyItsOwnState) {

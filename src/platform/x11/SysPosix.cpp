@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -61,18 +62,21 @@ void SysProcessStart() {
     std::signal(SIGXFSZ, SIG_IGN);
     // x86-64 Linux already runs with every floating-point exception masked, round to nearest,
     // and long double in the x87's 64-bit significand.
+    SysModuleName();
 }
 
 const char* SysModuleName() {
-    static std::string name;
-    if (name.empty()) {
+    // Fixed storage: the failure report asks for it, possibly after memory has run out.
+    static char name[256];
+    if (name[0] == '\0') {
         char path[4096];
         ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-        std::string full = n > 0 ? std::string(path, static_cast<std::size_t>(n)) : "quorvin";
-        std::size_t slash = full.rfind('/');
-        name = slash == std::string::npos ? full : full.substr(slash + 1);
+        path[n > 0 ? n : 0] = '\0';
+        const char* slash = std::strrchr(path, '/');
+        const char* base = slash ? slash + 1 : path;
+        std::snprintf(name, sizeof name, "%.255s", *base ? base : "quorvin");
     }
-    return name.c_str();
+    return name;
 }
 
 void SysWriteReport(const char* text, std::size_t length) {
@@ -84,6 +88,8 @@ void SysWriteReport(const char* text, std::size_t length) {
         length -= static_cast<std::size_t>(n);
     }
 }
+
+SysFile SysStandardOutput() { return STDOUT_FILENO; }
 
 bool SysFileExists(const char* name) {
     struct stat info{};

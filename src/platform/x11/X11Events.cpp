@@ -17,10 +17,6 @@ constexpr WParam MkControl = 0x0008;
 constexpr WParam MkMButton = 0x0010;
 constexpr int WheelDelta = 120;
 
-// The keyboard as of the last key message taken from the queue, as Windows keeps it for
-// TranslateMessage: which keys are down, and the two locks.
-bool KeyIsDown[256];
-
 std::uint32_t MessageTime = 0;
 
 void Post(std::uint32_t message, WParam wParam, LParam lParam, std::uint32_t time) {
@@ -32,19 +28,19 @@ void TrackKey(const SysMessage& msg) {
     bool down = msg.message == WmKeyDown || msg.message == WmSysKeyDown;
     if (!down && msg.message != WmKeyUp && msg.message != WmSysKeyUp) return;
     if (msg.wParam > 255) return;
-    if (down && !KeyIsDown[msg.wParam]) {
+    if (down && !GameWindow.KeyIsDown[msg.wParam]) {
         if (msg.wParam == 20) GameWindow.CapsLockOn = !GameWindow.CapsLockOn;
         if (msg.wParam == 144) GameWindow.NumLockOn = !GameWindow.NumLockOn;
     }
-    KeyIsDown[msg.wParam] = down;
+    GameWindow.KeyIsDown[msg.wParam] = down;
 }
 
 // The modifier bits of the tracked keyboard.
 unsigned TrackedState() {
     unsigned state = 0;
-    if (KeyIsDown[16]) state |= ShiftMask;
-    if (KeyIsDown[17]) state |= ControlMask;
-    if (KeyIsDown[18]) state |= Mod1Mask;
+    if (GameWindow.KeyIsDown[16]) state |= ShiftMask;
+    if (GameWindow.KeyIsDown[17]) state |= ControlMask;
+    if (GameWindow.KeyIsDown[18]) state |= Mod1Mask;
     if (GameWindow.CapsLockOn) state |= LockMask;
     if (GameWindow.NumLockOn) state |= GameWindow.NumLockMask;
     return state;
@@ -72,15 +68,15 @@ void TranslateKey(const XKeyEvent& key, bool down) {
     if ((key.state & GameWindow.NumLockMask) && IsKeypadKey(keysym)) {
         // With Num Lock on the keypad gives its digits, as on Windows.
         KeySym locked = XLookupKeysym(&copy, 1);
-        if (locked >= XK_KP_0 && locked <= XK_KP_9) keysym = locked;
+        if ((locked >= XK_KP_0 && locked <= XK_KP_9) || locked == XK_KP_Decimal) keysym = locked;
     }
     std::uint32_t code = KeysymToVirtualKey(keysym);
     if (code == 0) return;
     // Alt held (or Alt itself), without Control, and F10 make system keys.
     bool alt = (key.state & Mod1Mask) || keysym == XK_Alt_L || keysym == XK_Alt_R;
     bool system = IsSystemKey(code) || (alt && !(key.state & ControlMask));
-    std::uint32_t message = down ? (system ? WmSysKeyDown : WmKeyDown)
-                                 : (system ? WmSysKeyUp : WmKeyUp);
+    std::uint32_t message =
+        down ? (system ? WmSysKeyDown : WmKeyDown) : (system ? WmSysKeyUp : WmKeyUp);
     // lParam as Windows fills it: repeat count 1, scan code, Alt context, previous state and
     // transition bits for a release.
     std::uint32_t scan = key.keycode >= 8 ? (key.keycode - 8) & 0xFF : 0;
@@ -96,16 +92,22 @@ void TranslateButton(const XButtonEvent& button, bool down) {
     LParam point = PackPoint(button.x, button.y);
     // The state holds the buttons before this event; Windows reports them after it.
     unsigned after = button.state;
-    unsigned mask = button.button == 1 ? Button1Mask
+    unsigned mask = button.button == 1   ? Button1Mask
                     : button.button == 2 ? Button2Mask
                     : button.button == 3 ? Button3Mask
                                          : 0;
     after = down ? (after | mask) : (after & ~mask);
     WParam flags = MouseFlags(after);
     switch (button.button) {
-    case 1: Post(down ? WmLButtonDown : WmLButtonUp, flags, point, time); break;
-    case 2: Post(down ? WmMButtonDown : WmMButtonUp, flags, point, time); break;
-    case 3: Post(down ? WmRButtonDown : WmRButtonUp, flags, point, time); break;
+    case 1:
+        Post(down ? WmLButtonDown : WmLButtonUp, flags, point, time);
+        break;
+    case 2:
+        Post(down ? WmMButtonDown : WmMButtonUp, flags, point, time);
+        break;
+    case 3:
+        Post(down ? WmRButtonDown : WmRButtonUp, flags, point, time);
+        break;
     case 4:
     case 5:
         // One wheel notch is a press and release; Windows reports it once, in screen points.
@@ -115,8 +117,19 @@ void TranslateButton(const XButtonEvent& button, bool down) {
             Post(WmMouseWheel, wParam, PackPoint(button.x_root, button.y_root), time);
         }
         break;
-    default: break;
+    default:
+        break;
     }
+}
+
+// Without detectable auto-repeat a held key arrives as release and press pairs with one
+// time stamp; the release of such a pair is not a real one.
+bool IsRepeatRelease(const XKeyEvent& key) {
+    if (GameWindow.DetectableRepeat || XEventsQueued(key.display, QueuedAfterReading) == 0)
+        return false;
+    XEvent next;
+    XPeekEvent(key.display, &next);
+    return next.type == KeyPress && next.xkey.keycode == key.keycode && next.xkey.time == key.time;
 }
 
 void ReportSize(int width, int height, WParam kind) {
@@ -135,6 +148,7 @@ void TranslateXEvent(const XEvent& event) {
         GameWindow.PointerX = event.xkey.x_root;
         GameWindow.PointerY = event.xkey.y_root;
         MessageTime = static_cast<std::uint32_t>(event.xkey.time);
+        if (event.type == KeyRelease && IsRepeatRelease(event.xkey)) break;
         TranslateKey(event.xkey, event.type == KeyPress);
         break;
     case ButtonPress:
@@ -178,7 +192,8 @@ void TranslateXEvent(const XEvent& event) {
             static_cast<Atom>(event.xclient.data.l[0]) == GameWindow.WmDeleteWindow)
             Post(WmClose, 0, 0, MessageTime);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -233,7 +248,9 @@ bool SysPostMessage(std::uint32_t message, WParam wParam, LParam lParam) {
 }
 
 LResult SysDefWindowProc(SysWindow, std::uint32_t message, WParam wParam, LParam) {
-    // Alt+F4 closes the window, as the system menu's Close does.
-    if (message == WmSysKeyDown && wParam == 115) SendToWindow(WmClose, 0, 0);
+    // Alt+F4 is the system menu's Close, and Close asks the window to close, as on Windows.
+    constexpr WParam ScClose = 0xF060;
+    if (message == WmSysKeyDown && wParam == 115) SendToWindow(WmSysCommand, ScClose, 0);
+    if (message == WmSysCommand && (wParam & 0xFFF0) == ScClose) SendToWindow(WmClose, 0, 0);
     return 0;
 }

@@ -4,13 +4,14 @@
 
 namespace {
 std::vector<SysMessage> Ring;
-std::size_t Head = 0;   // index of the oldest message
+std::size_t Head = 0; // index of the oldest message
 std::size_t Count = 0;
 
 void Grow() {
     // Doubling keeps the cost per message constant; the order is laid out afresh from 0.
     std::vector<SysMessage> bigger(Ring.empty() ? 256 : Ring.size() * 2);
-    for (std::size_t i = 0; i < Count; ++i) bigger[i] = Ring[(Head + i) % Ring.size()];
+    for (std::size_t i = 0; i < Count; ++i)
+        bigger[i] = Ring[(Head + i) % Ring.size()];
     Ring.swap(bigger);
     Head = 0;
 }
@@ -37,7 +38,9 @@ bool QueuePop(SysMessage& msg) {
     return true;
 }
 
-std::size_t QueueCount() { return Count; }
+std::size_t QueueCount() {
+    return Count;
+}
 
 void QueueRemoveWindow(SysWindow window) {
     std::size_t kept = 0;

@@ -7,26 +7,32 @@
 #include <X11/Xlib.h>
 
 struct X11WindowRecord {
-    Display* Connection = nullptr;   // open from creation to teardown; stands for the class
-    Window Handle = 0;               // 0 while no window exists
+    Display* Connection = nullptr; // open from creation to teardown; stands for the class
+    Window Handle = 0;             // 0 while no window exists
     Colormap Colours = 0;
     GLXContext Context = nullptr;
     Atom WmProtocols = 0;
     Atom WmDeleteWindow = 0;
     SysWndProc Proc = nullptr;
-    int ClientWidth = 0;             // the client size last reported with WmSize
+    int ClientWidth = 0; // the client size last reported with WmSize
     int ClientHeight = 0;
-    unsigned NumLockMask = 0;        // the modifier bit Num_Lock sits on
-    bool CapsLockOn = false;         // the locks as of the last key message taken
+    unsigned NumLockMask = 0; // the modifier bit Num_Lock sits on
+    // The keyboard as of the last key message taken from the queue, as Windows keeps it for
+    // TranslateMessage: which keys are down, and the two locks.
+    bool KeyIsDown[256] = {};
+    bool DetectableRepeat = false; // the server sends no releases between repeats
+    bool CapsLockOn = false;
     bool NumLockOn = false;
-    int PointerX = 0;                // last known pointer position on the screen
+    int PointerX = 0; // last known pointer position on the screen
     int PointerY = 0;
 };
 
 extern X11WindowRecord GameWindow;
 
 // The SysWindow that messages of the game window carry.
-inline SysWindow GameWindowId() { return &GameWindow; }
+inline SysWindow GameWindowId() {
+    return &GameWindow;
+}
 
 // Sends a message to the window procedure at once, as SendMessage does; 0 without a window.
 LResult SendToWindow(std::uint32_t message, WParam wParam, LParam lParam);

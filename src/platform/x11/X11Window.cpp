@@ -9,6 +9,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <cstdlib>
 #include <poll.h>
 #include <time.h>
 
@@ -39,17 +40,17 @@ int ChannelBits(std::int32_t bitsPerPixel) {
     return 1;
 }
 
+XVisualInfo* TryVisual(Display* display, int channelBits) {
+    int request[] = {
+        GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 16,          GLX_RED_SIZE, channelBits,
+        GLX_GREEN_SIZE, channelBits,      GLX_BLUE_SIZE,  channelBits, None};
+    return glXChooseVisual(display, DefaultScreen(display), request);
+}
+
 XVisualInfo* ChooseVisual(Display* display, std::int32_t bitsPerPixel) {
-    int bits = ChannelBits(bitsPerPixel);
-    int request[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE,   bits, GLX_GREEN_SIZE,
-                     bits,           GLX_BLUE_SIZE,    bits,           GLX_DEPTH_SIZE,
-                     16,             None};
-    XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), request);
-    if (visual != nullptr || bits == 1) return visual;
+    XVisualInfo* visual = TryVisual(display, ChannelBits(bitsPerPixel));
     // The request is a wish: take the closest the server has rather than none.
-    int fallback[] = {GLX_RGBA,      GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
-                      GLX_BLUE_SIZE, 1,                GLX_DEPTH_SIZE, 16, None};
-    return glXChooseVisual(display, DefaultScreen(display), fallback);
+    return visual != nullptr ? visual : TryVisual(display, 1);
 }
 
 unsigned FindNumLockMask(Display* display) {
@@ -88,6 +89,20 @@ void WaitUntilMapped(Display* display, Window window) {
     }
 }
 
+// A server whose last client has just gone resets itself and refuses connections for a
+// moment, so a named display is tried for up to a second before it counts as missing.
+Display* OpenDisplay() {
+    Display* display = XOpenDisplay(nullptr);
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0') return display;
+    for (int attempt = 0; display == nullptr && attempt < 20; ++attempt) {
+        timespec pause{0, 50 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+        display = XOpenDisplay(nullptr);
+    }
+    return display;
+}
+
 // Creation's failure path: release what exists, then name the step that failed.
 bool Fail(const char* line) {
     DestroyGameWindow(false);
@@ -105,7 +120,7 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
                       SysWndProc windowProc) {
     // Full screen is never asked for on this system; the window is always a normal one.
     GameWindow = X11WindowRecord{};
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenDisplay();
     if (display == nullptr) {
         // Like a class that cannot be registered: nothing was made, so nothing is released.
         ConsoleLine("Error: Failed to open the X display!");
@@ -126,10 +141,10 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
     attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                             PointerMotionMask | StructureNotifyMask | ExposureMask |
                             FocusChangeMask;
-    Window window = XCreateWindow(
-        display, root, 0, 0, static_cast<unsigned>(width > 0 ? width : 1),
-        static_cast<unsigned>(height > 0 ? height : 1), 0, visual->depth, InputOutput,
-        visual->visual, CWColormap | CWBorderPixel | CWEventMask, &attributes);
+    Window window =
+        XCreateWindow(display, root, 0, 0, static_cast<unsigned>(width > 0 ? width : 1),
+                      static_cast<unsigned>(height > 0 ? height : 1), 0, visual->depth, InputOutput,
+                      visual->visual, CWColormap | CWBorderPixel | CWEventMask, &attributes);
     if (window == 0 || !RequestsSucceeded(display)) {
         XFree(visual);
         return Fail("Error: Failed to create window!");
@@ -159,6 +174,7 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
     // A held key then repeats as key-downs alone, as on Windows.
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(display, True, &detectable);
+    GameWindow.DetectableRepeat = detectable != False;
     GameWindow.NumLockMask = FindNumLockMask(display);
     XkbStateRec keyboard{};
     if (XkbGetState(display, XkbUseCoreKbd, &keyboard) == Success) {

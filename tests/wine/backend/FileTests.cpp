@@ -1,0 +1,127 @@
+// The files of the Win32 backend: the I/O codes a failure gives, and what succeeds.
+#include "platform/Sys.h"
+#include "platform/win32/Win32.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+// A fresh folder under the temporary path, made the working directory for the test.
+class Win32Files : public testing::Test {
+  protected:
+    void SetUp() override {
+        char base[MAX_PATH];
+        ASSERT_NE(GetTempPathA(MAX_PATH, base), 0u);
+        dir_ = std::string(base) + "qvfiles" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(dir_.c_str(), nullptr);
+        GetCurrentDirectoryA(MAX_PATH, previous_);
+        ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
+    }
+    void TearDown() override {
+        SetFileAttributesA("readonly.dat", FILE_ATTRIBUTE_NORMAL);
+        for (const char* name : {"a.dat", "b.dat", "readonly.dat"})
+            DeleteFileA(name);
+        RemoveDirectoryA("folder.dat");
+        SetCurrentDirectoryA(previous_);
+        RemoveDirectoryA(dir_.c_str());
+    }
+    static void Make(const char* name, const std::string& bytes) {
+        SysFile file = 0;
+        ASSERT_EQ(SysOpenFile(name, SysOpenMode::CreateNew, file), 0);
+        ASSERT_EQ(SysWriteFile(file, bytes.data(), bytes.size()), 0);
+        ASSERT_EQ(SysCloseFile(file), 0);
+    }
+    static std::string Read(const char* name) {
+        SysFile file = 0;
+        EXPECT_EQ(SysOpenFile(name, SysOpenMode::ReadOnly, file), 0);
+        char buffer[64];
+        std::size_t got = 0;
+        EXPECT_EQ(SysReadFile(file, buffer, sizeof buffer, got), 0);
+        SysCloseFile(file);
+        return {buffer, got};
+    }
+
+  private:
+    std::string dir_;
+    char previous_[MAX_PATH] = {};
+};
+} // namespace
+
+TEST_F(Win32Files, FailedOpensGiveTheDesignedCodes) {
+    Make("readonly.dat", "x");
+    ASSERT_TRUE(SetFileAttributesA("readonly.dat", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CreateDirectoryA("folder.dat", nullptr));
+
+    struct Case {
+        const char* name;
+        SysOpenMode mode;
+        int code;
+    } cases[] = {
+        {"missing.dat", SysOpenMode::ReadWrite, 2},
+        {"missing.dat", SysOpenMode::ReadOnly, 2},
+        {"nofolder\\x.dat", SysOpenMode::ReadWrite, 3},
+        {"nofolder\\x.dat", SysOpenMode::CreateNew, 3},
+        {"readonly.dat", SysOpenMode::ReadWrite, 5},
+        {"readonly.dat", SysOpenMode::CreateNew, 5},
+        {"folder.dat", SysOpenMode::CreateNew, 5},
+    };
+    for (const Case& c : cases) {
+        SysFile file = 0;
+        EXPECT_EQ(SysOpenFile(c.name, c.mode, file), c.code)
+            << c.name << " mode " << static_cast<int>(c.mode);
+    }
+    // The read-only file can still be read, and is left as it was.
+    EXPECT_EQ(Read("readonly.dat"), "x");
+    // Only regular files count as existing.
+    EXPECT_TRUE(SysFileExists("readonly.dat"));
+    EXPECT_FALSE(SysFileExists("folder.dat"));
+    EXPECT_FALSE(SysFileExists("missing.dat"));
+}
+
+TEST_F(Win32Files, WriteReadSizeAndShortReadAtTheEnd) {
+    std::string record(20, '\0');
+    for (std::size_t i = 0; i < record.size(); ++i)
+        record[i] = static_cast<char>(i * 13);
+    Make("a.dat", record);
+
+    SysFile file = 0;
+    ASSERT_EQ(SysOpenFile("a.dat", SysOpenMode::ReadWrite, file), 0);
+    std::int64_t size = -1;
+    EXPECT_EQ(SysFileSize(file, size), 0);
+    EXPECT_EQ(size, 20);
+    char buffer[16];
+    std::size_t got = 0;
+    EXPECT_EQ(SysReadFile(file, buffer, 16, got), 0);
+    EXPECT_EQ(got, 16u);
+    EXPECT_EQ(std::string(buffer, 16), record.substr(0, 16));
+    EXPECT_EQ(SysReadFile(file, buffer, 16, got), 0);
+    EXPECT_EQ(got, 4u) << "a partial record arrives short, not as a failure";
+    EXPECT_EQ(SysReadFile(file, buffer, 16, got), 0);
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(SysSyncFile(file), 0);
+    EXPECT_EQ(SysCloseFile(file), 0);
+
+    // Opening with CreateNew empties an existing file.
+    Make("a.dat", "");
+    EXPECT_EQ(Read("a.dat"), "");
+}
+
+TEST_F(Win32Files, ReplaceOverwritesAndDeleteRemoves) {
+    Make("a.dat", "new");
+    Make("b.dat", "old and longer");
+    // Both opened while another handle reads: the game shares read and write.
+    SysFile reader = 0;
+    ASSERT_EQ(SysOpenFile("a.dat", SysOpenMode::ReadOnly, reader), 0);
+    SysFile second = 0;
+    EXPECT_EQ(SysOpenFile("a.dat", SysOpenMode::ReadWrite, second), 0);
+    SysCloseFile(second);
+    SysCloseFile(reader);
+
+    EXPECT_EQ(SysReplaceFile("a.dat", "b.dat"), 0);
+    EXPECT_FALSE(SysFileExists("a.dat"));
+    EXPECT_EQ(Read("b.dat"), "new");
+    EXPECT_EQ(SysReplaceFile("missing.dat", "b.dat"), 2);
+    EXPECT_EQ(SysDeleteFile("b.dat"), 0);
+    EXPECT_EQ(SysDeleteFile("b.dat"), 2);
+}
