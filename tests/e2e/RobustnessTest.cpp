@@ -40,7 +40,9 @@ std::string Table(const std::string& name) {
 const char* const Images[] = {"daFont.tga", "daFontMask.tga", "TheCrate2.tga"};
 constexpr int ExitX = 400, ExitY = 75; // the middle of the main menu's Exit button
 
-std::string Header(const std::string& image) { return image.substr(0, 18); }
+std::string Header(const std::string& image) {
+    return image.substr(0, 18);
+}
 
 std::size_t TempFilesIn(const std::string& dir) {
     std::size_t count = 0;

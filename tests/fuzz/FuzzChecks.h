@@ -24,9 +24,10 @@ inline std::string CheckTga(const std::uint8_t* data, std::size_t size) {
     std::uint64_t count =
         TgaPixelBytes(texture, data, headerBytes, static_cast<std::int64_t>(size));
 
-    if (texture.ImageData != nullptr || texture.TextureId != 99) return "touched ImageData or TextureId";
-    bool headerRead = size >= TgaHeaderSize &&
-                      std::memcmp(data, "\0\0\2\0\0\0\0\0\0\0\0\0", 12) == 0;
+    if (texture.ImageData != nullptr || texture.TextureId != 99)
+        return "touched ImageData or TextureId";
+    bool headerRead =
+        size >= TgaHeaderSize && std::memcmp(data, "\0\0\2\0\0\0\0\0\0\0\0\0", 12) == 0;
     if (!headerRead) {
         if (count != 0) return "accepted a short or foreign header";
         if (texture.Width != 11 || texture.Height != 13 || texture.BitsPerPixel != 7)
@@ -81,20 +82,22 @@ inline std::string CheckHighScores(const std::uint8_t* data, std::size_t size) {
     for (std::size_t slot = 1; slot <= records; ++slot) {
         const std::uint8_t* in = data + (slot - 1) * 16;
         const unsigned char* saved = out + (slot - 1) * 16;
-        if (saved[0] != std::min<std::uint8_t>(in[0], 10) || std::memcmp(saved + 1, in + 1, 15) != 0)
+        if (saved[0] != std::min<std::uint8_t>(in[0], 10) ||
+            std::memcmp(saved + 1, in + 1, 15) != 0)
             return "the save changed record " + std::to_string(slot);
     }
 
     // The sort keeps the eleven entries and puts them best first.
     SetEntryName(HighScoreTable[11], "new");
-    HighScoreTable[11].Points = size >= 4 ? static_cast<std::int32_t>(
-                                                data[size - 4] | data[size - 3] << 8 |
-                                                data[size - 2] << 16 |
-                                                std::uint32_t{data[size - 1]} << 24)
-                                          : 0;
+    HighScoreTable[11].Points =
+        size >= 4
+            ? static_cast<std::int32_t>(data[size - 4] | data[size - 3] << 8 |
+                                        data[size - 2] << 16 | std::uint32_t{data[size - 1]} << 24)
+            : 0;
     auto pointsOf = [] {
         std::vector<std::int32_t> points;
-        for (int slot = 1; slot <= 11; ++slot) points.push_back(HighScoreTable[slot].Points);
+        for (int slot = 1; slot <= 11; ++slot)
+            points.push_back(HighScoreTable[slot].Points);
         return points;
     };
     std::vector<std::int32_t> before = pointsOf();

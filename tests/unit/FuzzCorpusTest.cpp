@@ -23,9 +23,9 @@ TEST(FuzzCorpus, SeedsAndFoundInputsPassTheReaderChecks) {
             if (!fs::exists(folder)) continue;
             for (const auto& file : fs::directory_iterator(folder)) {
                 std::string bytes = ReadFileBytes(file.path().string());
-                EXPECT_EQ(kind.Check(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                     bytes.size()),
-                          "")
+                EXPECT_EQ(
+                    kind.Check(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                    "")
                     << file.path();
                 ++inputs;
             }
