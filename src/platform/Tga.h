@@ -23,6 +23,16 @@ bool LoadTgaTexture(TextureImage& texture, std::string_view fileName);
 // is null; Width and Height are set once the header was read in full.
 bool ReadTgaFile(TextureImage& texture, const char* fileName);
 
+// The size of the header ReadTgaFile reads before the pixels.
+inline constexpr std::size_t TgaHeaderSize = 18;
+
+// The header check of ReadTgaFile: headerBytes of the file's first 18 bytes arrived (fewer in a
+// shorter file), and the whole file is fileSize bytes. Returns how many pixel bytes follow the
+// header, or 0 when the image is refused. Width and Height are stored once the header arrived in
+// full, BitsPerPixel once the depth is 24 or 32.
+std::uint64_t TgaPixelBytes(TextureImage& texture, const std::uint8_t* header,
+                            std::size_t headerBytes, std::int64_t fileSize);
+
 // Releases the buffer ReadTgaFile made and clears ImageData.
 void FreeTgaPixels(TextureImage& texture);
 

@@ -14,6 +14,7 @@ std::string PlayerName;
 namespace {
 constexpr std::size_t RecordSize = 16;
 constexpr int TableSize = 10;
+static_assert(HighScoreFileSize == TableSize * RecordSize);
 constexpr std::size_t MaxNameLength = sizeof HighScoreEntry::Name;
 constexpr int ReadBeyondEnd = 100;
 
@@ -111,16 +112,26 @@ void LoadHighScores() {
     CheckIO(SysReadFile(file.Handle, bytes, wanted, got));
     if (got != wanted) CheckIO(ReadBeyondEnd);
 
-    int slot = 1;
-    for (; slot <= records; ++slot)
-        DecodeRecord(bytes + (slot - 1) * RecordSize, HighScoreTable[slot]);
-    for (; slot <= TableSize; ++slot)
-        SetDefaultEntry(HighScoreTable[slot]);
+    DecodeHighScores(bytes, got);
 
     SetEntryName(HighScoreTable[11], PlayerName);
     HighScoreTable[11].Points = 0;
 
     file.Close();
+}
+
+void DecodeHighScores(const unsigned char* bytes, std::size_t size) {
+    int records = static_cast<int>(std::min<std::size_t>(size / RecordSize, TableSize));
+    int slot = 1;
+    for (; slot <= records; ++slot)
+        DecodeRecord(bytes + (slot - 1) * RecordSize, HighScoreTable[slot]);
+    for (; slot <= TableSize; ++slot)
+        SetDefaultEntry(HighScoreTable[slot]);
+}
+
+void EncodeHighScores(unsigned char (&bytes)[HighScoreFileSize]) {
+    for (int slot = 1; slot <= TableSize; ++slot)
+        EncodeRecord(HighScoreTable[slot], bytes + (slot - 1) * RecordSize);
 }
 
 void SortHighScores() {
@@ -141,9 +152,8 @@ void SaveHighScores() {
         existing.Close();
     }
 
-    unsigned char bytes[TableSize * RecordSize];
-    for (int slot = 1; slot <= TableSize; ++slot)
-        EncodeRecord(HighScoreTable[slot], bytes + (slot - 1) * RecordSize);
+    unsigned char bytes[HighScoreFileSize];
+    EncodeHighScores(bytes);
 
     TempFile temp;
     temp.Name = std::string(HighScoreFileName) + "." + std::to_string(SysProcessId()) + ".tmp";

@@ -1,6 +1,7 @@
 // HighScores.h - the ten best results, the current player's entry and "highScores.dat".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,6 +31,15 @@ void SetEntryName(HighScoreEntry& entry, std::string_view name);
 // rest with ("--Player--", 0), sets slot 11 to (PlayerName, 0). A failed file operation throws
 // InOutError.
 void LoadHighScores();
+
+// The file's contents, as the load reads them: whole 16-byte records fill slots 1..10 in order,
+// the rest get ("--Player--", 0). A trailing partial record and records past the tenth are
+// ignored. LoadHighScores reads the file and hands its bytes here.
+void DecodeHighScores(const unsigned char* bytes, std::size_t size);
+
+// Slots 1..10 as the save writes them: 160 bytes.
+inline constexpr std::size_t HighScoreFileSize = 160;
+void EncodeHighScores(unsigned char (&bytes)[HighScoreFileSize]);
 
 // Selection sort of slots 1..11, best first.
 void SortHighScores();

@@ -80,9 +80,10 @@ std::string PrivateDisplay::Run(const std::string& command) const {
 }
 
 GameProcess::GameProcess(const PrivateDisplay& display, const std::string& dir,
-                         const std::string& asUser)
+                         const std::string& asUser, long long fileSizeLimit)
     : display_(display) {
-    ChildProcess child = StartChild({QUORVIN_BINARY}, dir, asUser, display.Name());
+    ChildProcess child =
+        StartChild({QUORVIN_BINARY}, dir, asUser, display.Name(), fileSizeLimit);
     pid_ = child.Pid;
     out_ = child.Out;
     err_ = child.Err;

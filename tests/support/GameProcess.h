@@ -32,9 +32,10 @@ struct Screenshot {
 
 class GameProcess {
 public:
-    // Starts the game in dir on the display; asUser drops to that user.
+    // Starts the game in dir on the display; asUser drops to that user; a fileSizeLimit of 0
+    // or more caps the size of every file the game writes (RLIMIT_FSIZE: a full disk).
     GameProcess(const PrivateDisplay& display, const std::string& dir,
-                const std::string& asUser = "");
+                const std::string& asUser = "", long long fileSizeLimit = -1);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
@@ -56,6 +57,7 @@ public:
     // Lets the game run a few frames.
     static void Pause(int milliseconds);
     const std::string& WindowId() const { return window_; }
+    int Pid() const { return pid_; }
     // Reads the window's client size again after it has changed.
     void Resized();
 

@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,7 +53,8 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 ChildProcess StartChild(const std::vector<std::string>& argv, const std::string& dir,
-                        const std::string& asUser, const std::string& display) {
+                        const std::string& asUser, const std::string& display,
+                        long long fileSizeLimit) {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
     uid_t uid = 0;
@@ -75,6 +77,10 @@ ChildProcess StartChild(const std::vector<std::string>& argv, const std::string&
         if (chdir(dir.c_str()) != 0) _exit(126);
         if (!asUser.empty() && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
             _exit(125);
+        if (fileSizeLimit >= 0) {
+            rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(124);
+        }
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);

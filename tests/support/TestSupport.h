@@ -35,9 +35,11 @@ struct ChildProcess {
     int Out, Err;   // read ends of its standard output and error
 };
 
-// Starts argv in dir with stdin closed, optionally as another user and on another X display.
+// Starts argv in dir with stdin closed, optionally as another user and on another X display;
+// a fileSizeLimit of 0 or more caps the size of every file it writes (RLIMIT_FSIZE).
 ChildProcess StartChild(const std::vector<std::string>& argv, const std::string& dir,
-                        const std::string& asUser = "", const std::string& display = "");
+                        const std::string& asUser = "", const std::string& display = "",
+                        long long fileSizeLimit = -1);
 
 // Runs argv in dir with stdin closed and waits for it (killed after timeoutSeconds). When
 // asUser is not empty the child drops to that user (for "access denied" cases under root).

@@ -313,3 +313,19 @@ TEST_F(HighScores, FailedFileOperationsReportTheCodeAndKeepTheOldFile) {
     }
 }
 } // namespace
+
+namespace {
+// A 1 GB file (sparse, so the disk stays free): only its first ten records are read, and the
+// next save leaves the ten in a file of 160 bytes.
+TEST_F(HighScores, GigabyteFileGivesItsFirstTenRecords) {
+    WriteFileBytes(HighScoreFileName, Record("Big", 9));
+    ASSERT_EQ(truncate(HighScoreFileName, std::int64_t{1} << 30), 0);
+    LoadHighScores();
+    EXPECT_EQ(fs::file_size(HighScoreFileName), std::uintmax_t{1} << 30);
+    std::vector<Slot> shown{{"Big", 9}};
+    shown.resize(10, {"", 0}); // records of zero bytes: empty names, no points
+    EXPECT_EQ(Slots(1, 10), shown);
+    SaveHighScores();
+    EXPECT_EQ(ReadFileBytes(HighScoreFileName), Record("Big", 9) + std::string(144, '\0'));
+}
+} // namespace
