@@ -85,7 +85,7 @@ TEST(TgaTest, AcceptsOnlyTheExactHeaderShape) {
         {"grey (type 3)", Patched(rgb64, 2, 3), false, 11, 13, 7, 0},
         {"colour-mapped (type 1)", Patched(Patched(rgb64, 2, 1), 1, 1), false, 11, 13, 7, 0},
         {"identification field", Patched(rgb64, 0, 4), false, 11, 13, 7, 0},
-        {"colour-map specification", Patched(rgb64, 5, 1), false, 11, 13, 7, 0},
+        {"colour-map fields", Patched(rgb64, 5, 1), false, 11, 13, 7, 0},
         {"x origin", Patched(rgb64, 9, 1), false, 11, 13, 7, 0},
         {"y origin", Patched(rgb64, 10, 1), false, 11, 13, 7, 0},
         {"11 bytes", rgb64.substr(0, 11), false, 11, 13, 7, 0},
