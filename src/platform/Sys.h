@@ -158,7 +158,8 @@ int SysFileSize(SysFile file, std::int64_t& size);
 // Forces the file's data to the disk.
 int SysSyncFile(SysFile file);
 int SysCloseFile(SysFile file);
-// Renames from over to, replacing to atomically where it exists, and makes the rename durable.
+// Renames from over to, replacing to atomically where it exists, and makes the rename durable;
+// from takes the permissions of the file it replaces.
 int SysReplaceFile(const char* from, const char* to);
 int SysDeleteFile(const char* name);
 // A number that tells this process from others, for temporary file names.

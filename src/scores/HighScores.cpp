@@ -157,7 +157,17 @@ void SaveHighScores() {
 
     TempFile temp;
     temp.Name = std::string(HighScoreFileName) + "." + std::to_string(SysProcessId()) + ".tmp";
-    temp.File.Open(temp.Name.c_str(), SysOpenMode::CreateNew);
+    if (SysOpenFile(temp.Name.c_str(), SysOpenMode::CreateNew, temp.File.Handle) != 0) {
+        // No new file may be made here (a shared folder that only lets the table itself be
+        // written): save the plain way, into the table, as the game always could.
+        temp.Placed = true;
+        OpenFile table;
+        table.Open(HighScoreFileName, SysOpenMode::CreateNew);
+        CheckIO(SysWriteFile(table.Handle, bytes, sizeof bytes));
+        table.Close();
+        return;
+    }
+    temp.File.IsOpen = true;
     CheckIO(SysWriteFile(temp.File.Handle, bytes, sizeof bytes));
     CheckIO(SysSyncFile(temp.File.Handle));
     temp.File.Close();

@@ -312,6 +312,28 @@ TEST_F(HighScores, FailedFileOperationsReportTheCodeAndKeepTheOldFile) {
         chmod(dir.Path().c_str(), 0777);
     }
 }
+// Where the folder lets the table be written but no file be added, the save still succeeds,
+// writing into the table itself; and a replaced table keeps its permissions.
+TEST_F(HighScores, SaveWorksWhereOnlyTheTableMayBeWrittenAndKeepsItsPermissions) {
+    const std::string old = Record("Keep", 5) + Record("Me", 4);
+    WriteFileBytes(HighScoreFileName, old);
+    chmod(HighScoreFileName, 0666);
+    chmod(dir.Path().c_str(), 0555);
+    std::set<std::string> before = DirEntries(dir.Path());
+    EXPECT_EQ(RunInChild([] { LoadHighScores(); SaveHighScores(); }, true, RLIM_INFINITY), 0);
+    chmod(dir.Path().c_str(), 0777);
+    EXPECT_EQ(DirEntries(dir.Path()), before);
+    std::string saved = ReadFileBytes(HighScoreFileName);
+    ASSERT_EQ(saved.size(), 160u);
+    EXPECT_EQ(saved.substr(0, 32), old);
+
+    chmod(HighScoreFileName, 0640);
+    ResetTable();
+    SaveHighScores();
+    struct stat info{};
+    ASSERT_EQ(stat(HighScoreFileName, &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
 } // namespace
 
 namespace {

@@ -148,6 +148,15 @@ int SysSyncFile(SysFile file) {
 int SysCloseFile(SysFile file) { return close(static_cast<int>(file)) == 0 ? 0 : IoCode(errno); }
 
 int SysReplaceFile(const char* from, const char* to) {
+    // The new file takes the old one's permissions (and owner, where we may give it), so a
+    // table shared by a group stays usable by the group.
+    struct stat old{};
+    if (stat(to, &old) == 0 && S_ISREG(old.st_mode)) {
+        chmod(from, old.st_mode & 07777);
+        if (chown(from, old.st_uid, old.st_gid) != 0) {
+            // Only the owner's own files or root may change hands; the permissions still hold.
+        }
+    }
     if (rename(from, to) != 0) return IoCode(errno);
     // Make the rename itself survive a power cut: sync the directory that holds it.
     std::string dir(to);
