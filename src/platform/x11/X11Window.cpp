@@ -215,6 +215,8 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
 
 void DestroyGameWindow(bool) {
     Display* display = GameWindow.Connection;
+    // Errors from the run itself are not the teardown's.
+    if (display != nullptr) RequestsSucceeded(display);
     if (display != nullptr && !glXMakeCurrent(display, None, nullptr))
         ConsoleLine("Error: Failed to free device context");
 
