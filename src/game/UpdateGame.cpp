@@ -8,7 +8,6 @@
 #include "target/CubeUnit.h"
 #include "timing/Time.h"
 
-#include <cctype>
 #include <cstdint>
 #include <limits>
 
@@ -25,6 +24,19 @@ std::int32_t AddClamped(std::int32_t value, std::int32_t delta) {
     constexpr std::int64_t Lowest = std::numeric_limits<std::int32_t>::min();
     const std::int64_t sum = static_cast<std::int64_t>(value) + delta;
     return static_cast<std::int32_t>(sum > Highest ? Highest : sum < Lowest ? Lowest : sum);
+}
+
+// Lower case in the Western ANSI code page (Windows-1252), the same on every system, so both
+// builds store the same name bytes for the same keys.
+unsigned char LowerAnsi(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    switch (c) {
+    case 0x8A: return 0x9A;
+    case 0x8C: return 0x9C;
+    case 0x8E: return 0x9E;
+    case 0x9F: return 0xFF;
+    default: return c;
+    }
 }
 
 bool TakeClickOn(const Button& button) {
@@ -154,8 +166,8 @@ void UpdateEnterName() {
         if (!Keys[code]) continue;
         Keys[code] = false;
         if (PlayerName.size() >= MaxNameLength) continue;
-        const int ch = KeyDown(KeyShift) ? code : std::tolower(code);
-        PlayerName.push_back(static_cast<char>(static_cast<unsigned char>(ch)));
+        const auto key = static_cast<unsigned char>(code);
+        PlayerName.push_back(static_cast<char>(KeyDown(KeyShift) ? key : LowerAnsi(key)));
     }
     NameButton.Caption = PlayerName;
 }
