@@ -17,25 +17,24 @@ std::int64_t Nanoseconds(clockid_t clock) {
     return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+// Runs one step of the frame with its allocations put down to phase.
+template <typename Step> void InPhase(AllocPhase phase, Step step) {
+    SetAllocPhase(phase);
+    step();
+    SetAllocPhase(PhaseNone);
+}
+
 // One frame in the game's order: update, clear, render, present. Returns the thread CPU time
 // spent in update and render.
 std::int64_t Frame(const FrameParts& parts) {
     std::int64_t cpu = Nanoseconds(CLOCK_THREAD_CPUTIME_ID);
-    SetAllocPhase(PhaseGame);
-    if (parts.Update) parts.Update();
-    SetAllocPhase(PhaseNone);
+    InPhase(PhaseGame, [&] { if (parts.Update) parts.Update(); });
     std::int64_t afterUpdate = Nanoseconds(CLOCK_THREAD_CPUTIME_ID);
-    SetAllocPhase(PhaseDriver);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    SetAllocPhase(PhaseNone);
+    InPhase(PhaseDriver, [] { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
     std::int64_t beforeRender = Nanoseconds(CLOCK_THREAD_CPUTIME_ID);
-    SetAllocPhase(PhaseGame);
-    if (parts.Render) parts.Render();
-    SetAllocPhase(PhaseNone);
+    InPhase(PhaseGame, [&] { if (parts.Render) parts.Render(); });
     std::int64_t afterRender = Nanoseconds(CLOCK_THREAD_CPUTIME_ID);
-    SetAllocPhase(PhaseDriver);
-    SysSwapBuffers();
-    SetAllocPhase(PhaseNone);
+    InPhase(PhaseDriver, [] { SysSwapBuffers(); });
     return (afterUpdate - cpu) + (afterRender - beforeRender);
 }
 } // namespace
