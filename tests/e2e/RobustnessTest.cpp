@@ -24,6 +24,14 @@ std::regex Report(const std::string& message) {
                       "\\.\r\n\r\n");
 }
 
+// An orderly end: exit code 0, the two timer lines alone, the table saved whole.
+void ExpectOrderlyEnd(const ProcessResult& run) {
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(std::regex_match(run.Out, TimerLines)) << run.Out;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(ReadFileBytes("highScores.dat").size(), 160u);
+}
+
 // A whole table of ten records, as the game writes it.
 std::string Table(const std::string& name) {
     std::string bytes;
@@ -102,12 +110,7 @@ TEST(Robustness, BrokenImagesLeaveAGameThatEndsInOrder) {
         GameProcess game(display, dir.Path());
         ASSERT_TRUE(game.WaitForWindow()) << game.Wait(5).Err;
         game.Click(ExitX, ExitY);
-        ProcessResult run = game.Wait(30);
-
-        EXPECT_EQ(run.ExitCode, 0);
-        EXPECT_TRUE(std::regex_match(run.Out, TimerLines)) << run.Out;
-        EXPECT_EQ(run.Err, "");
-        EXPECT_EQ(ReadFileBytes("highScores.dat").size(), 160u);
+        ExpectOrderlyEnd(game.Wait(30));
     }
 }
 
@@ -238,11 +241,6 @@ TEST(Robustness, StallWithTenThousandMouseMessagesQueued) {
     game.Key("Escape");
     game.Click(400, 475); // Quit To Menu
     game.Click(ExitX, ExitY);
-    ProcessResult run = game.Wait(30);
-
-    EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_TRUE(std::regex_match(run.Out, TimerLines)) << run.Out;
-    EXPECT_EQ(run.Err, "");
-    EXPECT_EQ(ReadFileBytes("highScores.dat").size(), 160u);
+    ExpectOrderlyEnd(game.Wait(30));
 }
 } // namespace
