@@ -25,16 +25,6 @@ Button MakeButton(const char* caption, std::int32_t left, std::int32_t top, std:
     return Button{left, top, right, bottom, caption, Green, White};
 }
 
-// A uniform integer from [low, high) for ranges wider than 32 bits; low when empty. Draws one
-// value, like RandomInt, and gives the same result as RandomInt on ranges that fit it.
-std::int64_t RandomInt64(std::int64_t low, std::int64_t high) {
-    if (high <= low) return low;
-    const std::uint64_t range = static_cast<std::uint64_t>(high - low);
-    const std::uint64_t draw = RandomSource();
-    // (draw * range) >> 32 without 128-bit arithmetic: the high half of range is small.
-    const std::uint64_t offset = draw * (range >> 32) + ((draw * (range & 0xFFFFFFFFu)) >> 32);
-    return low + static_cast<std::int64_t>(offset);
-}
 } // namespace
 
 void InitGame() {
@@ -60,8 +50,8 @@ void InitGame() {
 }
 
 void SpawnTarget() {
-    TargetX = RandomInt(100, 700);
-    TargetY = RandomInt(100, 500);
+    TargetX = static_cast<std::int32_t>(RandomInt(100, 700));
+    TargetY = static_cast<std::int32_t>(RandomInt(100, 500));
     TargetAngle = 0.0f;
     TargetSpin = static_cast<float>(1.0 + RandomReal());
 
@@ -69,7 +59,7 @@ void SpawnTarget() {
     // 64 bits neither can overflow, whatever the score.
     const std::int64_t a = 900 - 5 * static_cast<std::int64_t>(Score);
     const std::int64_t b = 1500 - 2 * static_cast<std::int64_t>(Score);
-    const std::int64_t time = a <= b ? RandomInt64(a, b) : RandomInt64(b, a);
+    const std::int64_t time = a <= b ? RandomInt(a, b) : RandomInt(b, a);
     TargetTimeLeft = static_cast<double>(time);
 }
 

@@ -16,11 +16,13 @@ std::uint32_t (*RandomSource)() = NextBuiltIn;
 
 void Randomize(std::uint32_t seed) { State = seed; }
 
-std::int32_t RandomInt(std::int32_t low, std::int32_t high) {
+std::int64_t RandomInt(std::int64_t low, std::int64_t high) {
     if (high <= low) return low;
-    std::uint64_t range = static_cast<std::uint64_t>(static_cast<std::int64_t>(high) - low);
-    std::uint64_t offset = (static_cast<std::uint64_t>(RandomSource()) * range) >> 32;
-    return static_cast<std::int32_t>(low + static_cast<std::int64_t>(offset));
+    const std::uint64_t range = static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low);
+    const std::uint64_t draw = RandomSource();
+    // (draw * range) >> 32 without 128-bit arithmetic; exact whenever range fits in 32 bits.
+    const std::uint64_t offset = draw * (range >> 32) + ((draw * (range & 0xFFFFFFFFu)) >> 32);
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(low) + offset);
 }
 
 double RandomReal() { return static_cast<double>(RandomSource()) / 4294967296.0; }
