@@ -74,6 +74,10 @@ ChildProcess StartChild(const std::vector<std::string>& argv, const std::string&
         close(outPipe[0]);
         close(errPipe[0]);
         if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+        // Opened while still ourselves: another user may not be able to reach the build folder
+        // (a checkout under a private temporary directory), only to run the file once open.
+        int program = open(argv[0].c_str(), O_RDONLY | O_CLOEXEC);
+        if (program < 0) _exit(127);
         if (chdir(dir.c_str()) != 0) _exit(126);
         if (!asUser.empty() && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
             _exit(125);
@@ -84,7 +88,7 @@ ChildProcess StartChild(const std::vector<std::string>& argv, const std::string&
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
-        execv(args[0], args.data());
+        fexecve(program, args.data(), environ);
         _exit(127);
     }
     close(outPipe[1]);
