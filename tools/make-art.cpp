@@ -5,6 +5,7 @@
 //                   (cell 96 + code); every other cell is blank. Glyphs are light, the rest black.
 //   daFontMask.tga  the same layout, 255 - glyph coverage: white where the background shows.
 //   TheCrate2.tga   128x128 wooden crate face: planks, a frame, a diagonal brace, nails.
+//   icon-N.png      the crate face at N by N pixels (48, 64, 128, 256), the installed game's icon.
 //
 // Pixels are stored bottom row first, each pixel's bytes in the order red, green, blue, which
 // is the order the loader hands them to GL. Deterministic: the same fonts give the same bytes.
@@ -12,6 +13,7 @@
 // Usage: make-art REGULAR.ttf BOLD.ttf OUTDIR
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +34,9 @@ struct Picture {
     std::vector<std::uint8_t> Rgb;
     Picture(int w, int h) : Width(w), Height(h), Rgb(static_cast<std::size_t>(w) * h * 3) {}
     std::uint8_t* At(int x, int y) { return &Rgb[(static_cast<std::size_t>(y) * Width + x) * 3]; }
+    const std::uint8_t* At(int x, int y) const {
+        return &Rgb[(static_cast<std::size_t>(y) * Width + x) * 3];
+    }
     void Set(int x, int y, double r, double g, double b) {
         if (x < 0 || y < 0 || x >= Width || y >= Height) return;
         std::uint8_t* p = At(x, y);
@@ -140,6 +145,58 @@ void Nail(Picture& p, int cx, int cy) {
         }
 }
 
+// The picture at size by size: each new pixel averages the old pixels its square covers
+// (weighted by the part covered), which also enlarges smoothly enough for a crate.
+Picture Resized(const Picture& from, int size) {
+    Picture to(size, size);
+    const double scale = static_cast<double>(from.Width) / size;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            double sum[3] = {}, weight = 0;
+            // Enlarging, the square is smaller than one old pixel: widen it to one, centred.
+            double reach = std::max(scale, 1.0);
+            double cx = (x + 0.5) * scale, cy = (y + 0.5) * scale;
+            double x0 = cx - reach / 2, x1 = cx + reach / 2, y0 = cy - reach / 2,
+                   y1 = cy + reach / 2;
+            for (int sy = std::max(0, static_cast<int>(std::floor(y0)));
+                 sy < std::min(from.Height, static_cast<int>(std::ceil(y1))); ++sy)
+                for (int sx = std::max(0, static_cast<int>(std::floor(x0)));
+                     sx < std::min(from.Width, static_cast<int>(std::ceil(x1))); ++sx) {
+                    double w = (std::min<double>(x1, sx + 1) - std::max<double>(x0, sx)) *
+                               (std::min<double>(y1, sy + 1) - std::max<double>(y0, sy));
+                    if (w <= 0) continue;
+                    const std::uint8_t* p = from.At(sx, sy);
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += w * p[c];
+                    weight += w;
+                }
+            to.Set(x, y, sum[0] / weight, sum[1] / weight, sum[2] / weight);
+        }
+    return to;
+}
+
+bool WritePng(const Picture& picture, const std::string& path) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(out);
+        return false;
+    }
+    png_init_io(png, out);
+    png_set_IHDR(png, info, picture.Width, picture.Height, 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 9);
+    png_write_info(png, info);
+    for (int y = 0; y < picture.Height; ++y)
+        png_write_row(png, &picture.Rgb[static_cast<std::size_t>(y) * picture.Width * 3]);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(out) == 0;
+}
+
 bool MakeCrate(const std::string& dir) {
     constexpr int Size = 128, Frame = 14;
     Picture p(Size, Size);
@@ -186,7 +243,11 @@ bool MakeCrate(const std::string& dir) {
         }
     Nail(p, Frame + 6, Size - 1 - Frame - 6);
     Nail(p, Size - 1 - Frame - 6, Frame + 6);
-    return WriteTga(p, dir + "/TheCrate2.tga");
+    if (!WriteTga(p, dir + "/TheCrate2.tga")) return false;
+    for (int size : {48, 64, 128, 256})
+        if (!WritePng(Resized(p, size), dir + "/icon-" + std::to_string(size) + ".png"))
+            return false;
+    return true;
 }
 
 } // namespace
