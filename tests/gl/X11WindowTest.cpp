@@ -277,6 +277,8 @@ TEST_F(X11Window, KeysArriveAsVirtualKeyMessages) {
         {"Delete", {{WmKeyDown, 46, 0}, {WmChar, 127, 0}, {WmKeyUp, 46, 0}}},
         {"semicolon", {{WmKeyDown, 186, 0}, {WmChar, ';', 0}, {WmKeyUp, 186, 0}}},
         {"F10", {{WmSysKeyDown, 121, 0}, {WmSysKeyUp, 121, 0}}},
+        {"XF86AudioMute", {{WmKeyDown, 173, 0}, {WmKeyUp, 173, 0}}},
+        {"XF86Back", {{WmKeyDown, 166, 0}, {WmKeyUp, 166, 0}}},
         // A key let go after Alt is an ordinary key-up again.
         {"alt+b",
          {{WmSysKeyDown, 18, 0},
