@@ -113,6 +113,7 @@ void UpdateRunning() {
 
     if (KeyDown(KeyEscape)) {
         Keys[KeyEscape] = false;
+        KeyReleased[KeyEscape] = false;
         Paused = true;
     }
 }
@@ -127,10 +128,11 @@ void UpdatePaused() {
         }
         if (MouseOverButton(ResumeButton)) Paused = false;
     }
-    // Escape toggles the pause both ways, as a player expects.
+    // Escape toggles the pause both ways, as a player expects; but only a new press resumes,
+    // so the key held down that paused the game does not resume it at the repeat rate.
     if (KeyDown(KeyEscape)) {
         Keys[KeyEscape] = false;
-        Paused = false;
+        if (KeyReleased[KeyEscape]) Paused = false;
     }
 }
 

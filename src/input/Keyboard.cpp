@@ -1,10 +1,13 @@
 #include "input/Keyboard.h"
 
 bool Keys[256] = {};
+bool KeyReleased[256] = {};
 
 bool KeyDown(std::uint8_t code) { return Keys[code]; }
 
 void SetKey(std::uintptr_t code, bool down) {
     // Only the 256 virtual-key codes exist; anything else is not a key of ours.
-    if (code < 256) Keys[code] = down;
+    if (code >= 256) return;
+    Keys[code] = down;
+    if (!down) KeyReleased[code] = true;
 }

@@ -5,6 +5,10 @@
 
 extern bool Keys[256];
 
+// Set when a key goes up; the game clears an entry to tell a fresh press of that key from the
+// auto-repeat of a key still held.
+extern bool KeyReleased[256];
+
 // The entry for code; reading does not clear it.
 bool KeyDown(std::uint8_t code);
 

@@ -123,7 +123,8 @@ std::uint32_t SysTickCount();
 
 // ---- Process -----------------------------------------------------------------------------------
 
-// Called first thing by the entry: floating-point control, console and signal set-up.
+// Called first thing by the entry: floating-point control, console and signal set-up; a
+// standard descriptor closed at start is held, so no file or connection takes its place.
 void SysProcessStart();
 
 // The file name, without directory, of the running program.
@@ -149,6 +150,7 @@ enum class SysOpenMode {
 SysFile SysStandardOutput();
 // True when a regular file of that name exists (a directory does not count).
 bool SysFileExists(const char* name);
+// Never waits: anything but a regular file (a pipe, a device) is refused with 5.
 int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file);
 // Reads up to size bytes; got tells how many arrived (fewer at the end of the file).
 int SysReadFile(SysFile file, void* buffer, std::size_t size, std::size_t& got);

@@ -91,6 +91,11 @@ TEST(Robustness, BrokenImagesLeaveAGameThatEndsInOrder) {
              bytes[16] = 16;
              WriteFileBytes(name, bytes);
          }},
+        {"a FIFO of that name",
+         [](const std::string& name) {
+             fs::remove(name);
+             mkfifo(name.c_str(), 0666);
+         }},
         {"65535x65535 claimed by a 20-byte file",
          [](const std::string& name) {
              std::string bytes = Header(ReadFileBytes(name));
@@ -121,24 +126,30 @@ TEST(Robustness, UnusableFilesEndTheStartUpWithTheReport) {
     const struct {
         const char* What;
         std::function<void()> Setup;
-        bool TimerStarted;   // the failure comes after the two timer lines
-        bool TableFileStays; // else "highScores.dat" is the directory the row made
+        bool TimerStarted;  // the failure comes after the two timer lines
+        fs::file_type Left; // what "highScores.dat" is afterwards: the table, or as made
     } cases[] = {
         {"a score file the player may not read",
          [&] {
              WriteFileBytes("highScores.dat", table);
              chmod("highScores.dat", 0222);
          },
-         false, true},
+         false, fs::file_type::regular},
         {"a directory named highScores.dat", [] { fs::create_directories("highScores.dat/in"); },
-         false, false},
+         false, fs::file_type::directory},
+        {"a FIFO named highScores.dat",
+         [] {
+             mkfifo("highScores.dat", 0666);
+             chmod("highScores.dat", 0666);
+         },
+         false, fs::file_type::fifo},
         {"a crate image the player may not read",
          [&] {
              WriteFileBytes("highScores.dat", table);
              chmod("highScores.dat", 0666);
              chmod("TheCrate2.tga", 0000);
          },
-         true, true},
+         true, fs::file_type::regular},
     };
     PrivateDisplay display;
     for (const auto& c : cases) {
@@ -156,11 +167,42 @@ TEST(Robustness, UnusableFilesEndTheStartUpWithTheReport) {
         else
             EXPECT_EQ(run.Out, "");
         EXPECT_TRUE(std::regex_match(run.Err, Report("File access denied"))) << run.Err;
-        if (c.TableFileStays)
+        EXPECT_EQ(fs::symlink_status("highScores.dat").type(), c.Left);
+        if (c.Left == fs::file_type::regular) {
             EXPECT_EQ(ReadFileBytes("highScores.dat"), table);
-        else
+        } else if (c.Left == fs::file_type::directory) {
             EXPECT_TRUE(fs::is_directory("highScores.dat/in"));
+        }
         EXPECT_EQ(TempFilesIn(dir.Path()), 0u);
+    }
+}
+
+// Standard descriptors closed at start: the window's connection must not take their place; the
+// first console line fails on the invalid handle and the start-up ends, as on Windows.
+TEST(Robustness, ClosedOutputEndsTheStartUpWithTheReport) {
+    const struct {
+        const char* What;
+        const char* Redirection;
+        const char* Report; // nothing when standard error is closed too
+    } cases[] = {
+        {"standard output", ">&-", "I/O error 6"},
+        {"all three", "<&- >&- 2>&-", nullptr},
+    };
+    PrivateDisplay display;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        ScopedWorkDir dir;
+        CopyGameImages(dir.Path());
+        ProcessResult run =
+            RunProcess({"/usr/bin/env", "DISPLAY=" + display.Name(), "/bin/sh", "-c",
+                        std::string("exec \"$0\" ") + c.Redirection, QUORVIN_BINARY},
+                       dir.Path(), 30);
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_EQ(run.Out, "");
+        if (c.Report)
+            EXPECT_TRUE(std::regex_match(run.Err, Report(c.Report))) << run.Err;
+        else
+            EXPECT_EQ(run.Err, "");
     }
 }
 

@@ -277,6 +277,8 @@ TEST_F(X11Window, KeysArriveAsVirtualKeyMessages) {
         {"Delete", {{WmKeyDown, 46, 0}, {WmChar, 127, 0}, {WmKeyUp, 46, 0}}},
         {"semicolon", {{WmKeyDown, 186, 0}, {WmChar, ';', 0}, {WmKeyUp, 186, 0}}},
         {"F10", {{WmSysKeyDown, 121, 0}, {WmSysKeyUp, 121, 0}}},
+        {"XF86AudioMute", {{WmKeyDown, 173, 0}, {WmKeyUp, 173, 0}}},
+        {"XF86Back", {{WmKeyDown, 166, 0}, {WmKeyUp, 166, 0}}},
         // A key let go after Alt is an ordinary key-up again.
         {"alt+b",
          {{WmSysKeyDown, 18, 0},
@@ -359,13 +361,43 @@ TEST_F(X11Window, MouseMovesAndButtonsBecomeMouseMessages) {
     }
     EXPECT_FALSE(MouseClick);
 
-    // A pointer dragged off the left edge while the button is held reports a negative x.
+    // X reports a pointer dragged out of the window until the release; Windows reports neither
+    // the moves outside nor the release there, so the click stays latched and the mouse where
+    // it last was inside. The client spans screen points 100 to 899 and 100 to 699.
     Shell("xdotool windowmove " + id_ + " 100 100");
     Settle();
-    Recorded.clear();
-    Shell("xdotool mousemove --window " + id_ + " 10 20 mousedown 1 mousemove 50 120 mouseup 1");
-    Settle();
-    EXPECT_TRUE(Has(WmMouseMove, 1, MakeLParam(static_cast<std::uint16_t>(-50), 20)));
+    const struct {
+        const char* What;
+        int ScreenX, ScreenY;
+        bool Inside;
+    } drags[] = {
+        {"off the left edge", 50, 120, false}, {"off the right edge", 950, 120, false},
+        {"off the top edge", 300, 50, false},  {"off the bottom edge", 300, 720, false},
+        {"within the window", 300, 300, true},
+    };
+    for (const auto& drag : drags) {
+        SCOPED_TRACE(drag.What);
+        MouseClick = false;
+        Recorded.clear();
+        Shell("xdotool mousemove --window " + id_ + " 10 20 sleep 0.05 mousedown 1 sleep 0.05 " +
+              "mousemove " + std::to_string(drag.ScreenX) + " " + std::to_string(drag.ScreenY) +
+              " sleep 0.05 mouseup 1");
+        Settle();
+        ASSERT_FALSE(Recorded.empty());
+        std::vector<Seen> after; // what came after the press
+        for (std::size_t i = 0; i < Recorded.size(); ++i)
+            if (Recorded[i] == Seen{WmLButtonDown, 1, MakeLParam(10, 20)})
+                after.assign(Recorded.begin() + static_cast<std::ptrdiff_t>(i) + 1, Recorded.end());
+        const LParam at = MakeLParam(static_cast<std::uint16_t>(drag.ScreenX - 100),
+                                     static_cast<std::uint16_t>(drag.ScreenY - 100));
+        if (drag.Inside) {
+            EXPECT_EQ(after, (std::vector<Seen>{{WmMouseMove, 1, at}, {WmLButtonUp, 0, at}}));
+        } else {
+            EXPECT_EQ(after, std::vector<Seen>{});
+            EXPECT_EQ(MouseX, 10);
+        }
+        EXPECT_EQ(MouseClick, !drag.Inside);
+    }
 }
 
 TEST_F(X11Window, CloseRequestBecomesCloseThenQuitZero) {

@@ -60,6 +60,8 @@ class GameRig : public ::testing::Test {
         MouseClick = false;
         for (bool& key : Keys)
             key = false;
+        for (bool& key : KeyReleased)
+            key = false;
         Paused = false;
         QuitRequested = false;
         Lives = 0;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using GameUpdate = GameRig;
 
@@ -199,7 +200,7 @@ TEST_F(GameUpdate, LongStallCostsOneLife) {
 
 TEST_F(GameUpdate, PauseFreezesTheTargetAndEscapeToggles) {
     Playing(3, 3);
-    Keys[27] = true;
+    SetKey(27, true);
     Frame(16);
     EXPECT_TRUE(Paused);
     EXPECT_FALSE(Keys[27]);
@@ -212,13 +213,43 @@ TEST_F(GameUpdate, PauseFreezesTheTargetAndEscapeToggles) {
     EXPECT_EQ(Lives, 3);
     EXPECT_TRUE(Paused);
 
-    Keys[27] = true;
+    SetKey(27, false);
+    SetKey(27, true);
     Frame(16);
     EXPECT_FALSE(Paused);
     EXPECT_FALSE(Keys[27]);
     EXPECT_EQ(TargetTimeLeft, left); // the resuming frame still stands still
     Frame(16);
     EXPECT_DOUBLE_EQ(TargetTimeLeft, left - 16.0);
+}
+
+// Escape held down repeats its key-down; only a press after the key went up resumes.
+TEST_F(GameUpdate, HeldEscapePausesOnceAndStaysPaused) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> frames; // the Escape reports before each frame: d down, u up
+        bool paused;
+    };
+    const Case cases[] = {
+        {"held through many repeats", {"d", "d", "dd", "d", "d"}, true},
+        {"let go", {"d", "u", ""}, true},
+        {"let go and pressed again", {"d", "ud"}, false},
+        {"let go, then pressed in a later frame", {"d", "u", "", "d"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Playing(3, 3);
+        for (const std::string& reports : c.frames) {
+            for (char report : reports)
+                SetKey(27, report == 'd');
+            Frame(16);
+            if (&reports == &c.frames.front()) {
+                EXPECT_TRUE(Paused);
+            }
+        }
+        EXPECT_EQ(Paused, c.paused);
+        SetKey(27, false);
+    }
 }
 
 TEST_F(GameUpdate, GameOverRecordsSortsAndSaves) {

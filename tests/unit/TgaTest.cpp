@@ -118,7 +118,8 @@ TEST(TgaTest, AcceptsOnlyTheExactHeaderShape) {
 TEST(TgaTest, MissingFilesAreRefusedWithoutTouchingTheRecord) {
     ScopedWorkDir dir;
     ASSERT_EQ(mkdir("folder.tga", 0755), 0);
-    for (const char* name : {"absent.tga", "folder.tga", ""}) {
+    ASSERT_EQ(mkfifo("pipe.tga", 0644), 0); // opening it for reading would wait for a writer
+    for (const char* name : {"absent.tga", "folder.tga", "pipe.tga", ""}) {
         SCOPED_TRACE(name);
         TextureImage texture = Untouched;
         EXPECT_FALSE(ReadTgaFile(texture, name));

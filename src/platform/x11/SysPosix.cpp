@@ -19,6 +19,8 @@ int IoCode(int error) {
     switch (error) {
     case 0: return 0;
     case ENOENT: return 2;
+    // A descriptor not open for this use: the invalid handle.
+    case EBADF: return 6;
     case ENOTDIR:
     case ENAMETOOLONG: return 3;
     case EMFILE:
@@ -41,6 +43,29 @@ int IoCode(int error) {
     }
 }
 
+// Only regular files are ours to use: anything else is refused as access denied.
+int RefuseIrregular(int fd) {
+    struct stat info{};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return 0;
+    close(fd);
+    return 5;
+}
+
+// A closed standard descriptor would be taken by the next file or connection we open, and the
+// console lines would go into it. Each is held by /dev/null opened for reading only, so a
+// console line written there fails on the invalid handle as it does on Windows.
+void ReserveStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        int held = open("/dev/null", O_RDONLY);
+        if (held < 0) held = open("/", O_RDONLY);
+        if (held >= 0 && held != fd) {
+            dup2(held, fd);
+            close(held);
+        }
+    }
+}
+
 std::int64_t MonotonicNs() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -57,6 +82,7 @@ bool SysReadCounter(std::int64_t& value) {
 std::uint32_t SysTickCount() { return static_cast<std::uint32_t>(MonotonicNs() / 1000000); }
 
 void SysProcessStart() {
+    ReserveStandardDescriptors();
     // A closed pipe or a file-size limit must surface as a failed write, not kill us silently.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
@@ -92,8 +118,9 @@ void SysWriteReport(const char* text, std::size_t length) {
 SysFile SysStandardOutput() { return STDOUT_FILENO; }
 
 bool SysFileExists(const char* name) {
+    // A pipe or a device of that name is no file of ours either; opening it could wait for ever.
     struct stat info{};
-    return stat(name, &info) == 0 && !S_ISDIR(info.st_mode);
+    return stat(name, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file) {
@@ -101,9 +128,11 @@ int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file) {
                 : mode == SysOpenMode::ReadWrite ? O_RDWR
                                                  : O_RDWR | O_CREAT | O_TRUNC;
     int fd;
-    do fd = open(name, flags | O_CLOEXEC, 0666);
+    // Without blocking: a pipe put in a file's place must not hold the game at its open.
+    do fd = open(name, flags | O_CLOEXEC | O_NONBLOCK, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return IoCode(errno);
+    if (int code = RefuseIrregular(fd)) return code;
     file = fd;
     return 0;
 }

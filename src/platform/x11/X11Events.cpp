@@ -122,6 +122,13 @@ void TranslateButton(const XButtonEvent& button, bool down) {
     }
 }
 
+// X keeps reporting the pointer to the window from a press until its release, wherever it goes;
+// Windows reports nothing outside the client area to a window that has not captured the mouse,
+// and the game never does.
+bool InsideClient(int x, int y) {
+    return x >= 0 && y >= 0 && x < GameWindow.ClientWidth && y < GameWindow.ClientHeight;
+}
+
 // Without detectable auto-repeat a held key arrives as release and press pairs with one
 // time stamp; the release of such a pair is not a real one.
 bool IsRepeatRelease(const XKeyEvent& key) {
@@ -156,12 +163,15 @@ void TranslateXEvent(const XEvent& event) {
         GameWindow.PointerX = event.xbutton.x_root;
         GameWindow.PointerY = event.xbutton.y_root;
         MessageTime = static_cast<std::uint32_t>(event.xbutton.time);
+        // The wheel goes to the focused window wherever the pointer is, as on Windows.
+        if (event.xbutton.button <= 3 && !InsideClient(event.xbutton.x, event.xbutton.y)) break;
         TranslateButton(event.xbutton, event.type == ButtonPress);
         break;
     case MotionNotify:
         GameWindow.PointerX = event.xmotion.x_root;
         GameWindow.PointerY = event.xmotion.y_root;
         MessageTime = static_cast<std::uint32_t>(event.xmotion.time);
+        if (!InsideClient(event.xmotion.x, event.xmotion.y)) break;
         Post(WmMouseMove, MouseFlags(event.xmotion.state),
              PackPoint(event.xmotion.x, event.xmotion.y), MessageTime);
         break;

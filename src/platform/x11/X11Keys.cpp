@@ -1,5 +1,8 @@
 #include "platform/x11/X11Keys.h"
 
+// The terminal keys of the 3270 set have codes of their own on Windows.
+#define XK_3270
+#include <X11/XF86keysym.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -32,6 +35,24 @@ constexpr KeyPair Named[] = {
     {XK_slash, 191},            {XK_grave, 192},            {XK_bracketleft, 219},
     {XK_backslash, 220},        {XK_bracketright, 221},     {XK_apostrophe, 222},
     {XK_less, 226},
+    // Keys a PC keyboard may have beyond the typing keys; each gives its code in name entry on
+    // Windows, so it must here too.
+    {XK_Break, 3},              {XK_Clear, 12},             {XK_Hangul, 21},
+    {XK_Hangul_Hanja, 25},      {XK_Kanji, 25},             {XK_Henkan_Mode, 28},
+    {XK_Muhenkan, 29},          {XK_Select, 41},            {XK_Execute, 43},
+    {XK_Sys_Req, 44},           {XK_Help, 47},              {XF86XK_Sleep, 95},
+    {XF86XK_Back, 166},         {XF86XK_Forward, 167},      {XF86XK_Refresh, 168},
+    {XF86XK_Reload, 168},       {XF86XK_Stop, 169},         {XF86XK_Search, 170},
+    {XF86XK_Favorites, 171},    {XF86XK_HomePage, 172},     {XF86XK_AudioMute, 173},
+    {XF86XK_AudioLowerVolume, 174},                         {XF86XK_AudioRaiseVolume, 175},
+    {XF86XK_AudioNext, 176},    {XF86XK_AudioPrev, 177},    {XF86XK_AudioStop, 178},
+    {XF86XK_AudioPlay, 179},    {XF86XK_AudioPause, 179},   {XF86XK_Mail, 180},
+    {XF86XK_AudioMedia, 181},   {XF86XK_MyComputer, 182},   {XF86XK_Explorer, 182},
+    {XF86XK_Calculator, 183},   {XK_3270_Attn, 246},        {XK_3270_CursorSelect, 247},
+    {XK_3270_ExSelect, 248},    {XK_3270_EraseEOF, 249},    {XK_3270_Play, 250},
+    {XK_3270_PA1, 253},
+    // The browser's Stop key of a PC keyboard arrives as Cancel.
+    {XK_Cancel, 169},
 };
 // clang-format on
 } // namespace
