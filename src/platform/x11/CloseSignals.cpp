@@ -13,7 +13,7 @@ void MarkClose(int) {
 } // namespace
 
 void InstallCloseSignals() {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = MarkClose;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
