@@ -25,8 +25,9 @@ std::string Record(const std::string& name, std::int32_t points) {
 }
 
 // Starts the game on a table of poor results and leaves a game through the pause menu, which
-// records its result of 0 without saving it; the table the save must then write.
-std::string StartWithAPendingResult(GameProcess& game) {
+// records its result of 0 without saving it; the table the save must then write. Each press is
+// held long enough for a frame of a loaded machine to see it.
+std::string StartWithAPendingResult(const PrivateDisplay& display, GameProcess& game) {
     std::string poor, expected = Record("--Player--", 0);
     for (int i = 0; i < 10; ++i) {
         poor += Record("low", -5 - i);
@@ -34,9 +35,13 @@ std::string StartWithAPendingResult(GameProcess& game) {
     }
     WriteFileBytes("highScores.dat", poor);
     if (!game.WaitForWindow()) return "";
-    game.Click(400, 475); // New Game
-    game.Key("Escape");
-    game.Click(400, 475); // Quit To Menu
+    for (const char* step : {"mousedown 1 sleep 0.4 mouseup 1", // New Game
+                             "keydown Escape sleep 0.4 keyup Escape",
+                             "mousedown 1 sleep 0.4 mouseup 1"}) { // Quit To Menu
+        game.MoveTo(400, 475);
+        display.Run(std::string("xdotool ") + step);
+        GameProcess::Pause(300);
+    }
     EXPECT_EQ(ReadFileBytes("highScores.dat"), poor) << "not saved yet";
     return expected;
 }
@@ -48,7 +53,7 @@ TEST(Window, CloseSignalsEndTheRunInOrderAndSaveThePendingResult) {
         ScopedWorkDir dir;
         CopyGameImages(dir.Path());
         GameProcess game(display, dir.Path());
-        std::string expected = StartWithAPendingResult(game);
+        std::string expected = StartWithAPendingResult(display, game);
         ASSERT_FALSE(expected.empty()) << game.Wait(5).Err;
         kill(game.Pid(), signal);
         ProcessResult run = game.Wait(30);
@@ -82,7 +87,7 @@ TEST(Window, LostDisplayOrDestroyedWindowEndsInOrderAndSaves) {
         ScopedWorkDir dir;
         CopyGameImages(dir.Path());
         GameProcess game(display, dir.Path());
-        std::string expected = StartWithAPendingResult(game);
+        std::string expected = StartWithAPendingResult(display, game);
         ASSERT_FALSE(expected.empty()) << game.Wait(5).Err;
         c.Break(display, game);
         ProcessResult run = game.Wait(30);

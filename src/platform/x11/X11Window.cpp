@@ -241,6 +241,9 @@ bool ReportLostDisplay() {
 
 void DestroyGameWindow(bool) {
     Display* display = GameWindow.Connection;
+    // Errors from the run itself are not the teardown's. The round trip also finds a
+    // connection that broke since the last frame.
+    if (display != nullptr) RequestsSucceeded(display);
     if (display != nullptr && ReportLostDisplay()) {
         // Nothing can be released on a dead connection; the process ends next.
         if (GameWindow.Handle != 0) SendToWindow(WmDestroy, 0, 0);
@@ -250,8 +253,6 @@ void DestroyGameWindow(bool) {
         GameWindow = X11WindowRecord{};
         return;
     }
-    // Errors from the run itself are not the teardown's.
-    if (display != nullptr) RequestsSucceeded(display);
     if (display != nullptr && !glXMakeCurrent(display, None, nullptr))
         ConsoleLine("Error: Failed to free device context");
 
