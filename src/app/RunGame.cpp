@@ -3,13 +3,23 @@
 #include "app/WindowProc.h"
 #include "game/Game.h"
 #include "platform/GL.h"
+#include "platform/Failure.h"
 #include "platform/OpenGLFuncs.h"
+#include "scores/HighScores.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+bool GameStarted = false; // InitGame has run: there is a table to save
+} // namespace
 
 bool RunGame() {
     QuitRequested = false;
     if (!CreateGameWindow(800, 600, false, 32, WindowProc)) return false;
     InitScene();
     InitGame();
+    GameStarted = true;
 
     SysMessage msg{};
     while (!QuitRequested) {
@@ -29,7 +39,34 @@ bool RunGame() {
         }
     }
 
+    GameStarted = false;
     FreeGlyphLists();
     DestroyGameWindow(false);
     return true;
+}
+
+int RunGuarded(void (*body)()) {
+    // A failed file operation or exhausted memory is handled nowhere else: it ends the run
+    // from wherever it arises, with a report and exit code 1.
+    try {
+        body();
+    } catch (const InOutError& failure) {
+        ReportFailure("EInOutError", failure.Address, InOutMessage(failure.Code).c_str());
+        return 1;
+    } catch (const std::bad_alloc&) {
+        ReportFailure("EOutOfMemory", nullptr, "Out of memory");
+        return 1;
+    }
+    return 0;
+}
+
+void EndRunNow() {
+    int code = RunGuarded([] {
+        if (!GameStarted) return;
+        GameStarted = false;
+        FreeGlyphLists();
+        DestroyGameWindow(false);
+        SaveHighScores();
+    });
+    std::exit(code);
 }

@@ -1,5 +1,6 @@
 #include "app/WindowProc.h"
 
+#include "app/RunGame.h"
 #include "input/Keyboard.h"
 #include "input/Mouse.h"
 #include "platform/OpenGLFuncs.h"
@@ -15,6 +16,10 @@ LResult SYS_CALLBACK WindowProc(SysWindow window, std::uint32_t message, WParam 
     case WmClose:
         // The window stays until shutdown destroys it; the loop ends on the quit message.
         SysPostQuitMessage(0);
+        return 0;
+    case WmEndSession:
+        // Logoff or shutdown: the system may end the process as soon as this returns.
+        if (wParam != 0) EndRunNow();
         return 0;
     case WmKeyDown:
         SetKey(wParam, true);

@@ -38,6 +38,7 @@ enum : std::uint32_t {
     WmPaint = 0x000F,
     WmClose = 0x0010,
     WmQuit = 0x0012,
+    WmEndSession = 0x0016,
     WmKeyDown = 0x0100,
     WmKeyUp = 0x0101,
     WmChar = 0x0102,

@@ -1,13 +1,105 @@
 // The real binary's window: opened focused at 800x600, closed by the close box or Alt+F4 with
-// exit code 0, and the two ways start-up fails for want of a display or of GL.
+// exit code 0, and the two ways start-up fails for want of a display or of GL. Signals, a lost
+// display and a destroyed window end the run as the close box does, saving the table.
 #include "support/GameProcess.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
+#include <regex>
 
 namespace {
+const std::string TimerLines("Performance Counter frequency: 1000000000 ticks per second\r\n"
+                             "Start Time: [0-9]+\r\n");
+
+std::string Record(const std::string& name, std::int32_t points) {
+    std::string r(16, '\0');
+    r[0] = static_cast<char>(name.size());
+    std::memcpy(&r[1], name.data(), name.size());
+    for (int i = 0; i < 4; ++i)
+        r[12 + i] = static_cast<char>((static_cast<std::uint32_t>(points) >> (8 * i)) & 0xFF);
+    return r;
+}
+
+// Starts the game on a table of poor results and leaves a game through the pause menu, which
+// records its result of 0 without saving it; the table the save must then write. Each press is
+// held long enough for a frame of a loaded machine to see it.
+std::string StartWithAPendingResult(const PrivateDisplay& display, GameProcess& game) {
+    std::string poor, expected = Record("--Player--", 0);
+    for (int i = 0; i < 10; ++i) {
+        poor += Record("low", -5 - i);
+        if (i < 9) expected += Record("low", -5 - i);
+    }
+    WriteFileBytes("highScores.dat", poor);
+    if (!game.WaitForWindow()) return "";
+    for (const char* step : {"mousedown 1 sleep 0.4 mouseup 1", // New Game
+                             "keydown Escape sleep 0.4 keyup Escape",
+                             "mousedown 1 sleep 0.4 mouseup 1"}) { // Quit To Menu
+        game.MoveTo(400, 475);
+        display.Run(std::string("xdotool ") + step);
+        GameProcess::Pause(300);
+    }
+    EXPECT_EQ(ReadFileBytes("highScores.dat"), poor) << "not saved yet";
+    return expected;
+}
+
+TEST(Window, CloseSignalsEndTheRunInOrderAndSaveThePendingResult) {
+    PrivateDisplay display;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        ScopedWorkDir dir;
+        CopyGameImages(dir.Path());
+        GameProcess game(display, dir.Path());
+        std::string expected = StartWithAPendingResult(display, game);
+        ASSERT_FALSE(expected.empty()) << game.Wait(5).Err;
+        kill(game.Pid(), signal);
+        ProcessResult run = game.Wait(30);
+        EXPECT_EQ(run.ExitCode, 0);
+        EXPECT_TRUE(std::regex_match(run.Out, std::regex(TimerLines))) << run.Out;
+        EXPECT_EQ(run.Err, "");
+        EXPECT_EQ(ReadFileBytes("highScores.dat"), expected);
+    }
+}
+
+// The server killed, the connection cut by another client, or the window destroyed by one:
+// the run ends in order with the table saved, and says so when the display is gone.
+TEST(Window, LostDisplayOrDestroyedWindowEndsInOrderAndSaves) {
+    const struct {
+        const char* What;
+        std::function<void(PrivateDisplay&, GameProcess&)> Break;
+        bool DisplayLost;
+    } cases[] = {
+        {"the server killed", [](PrivateDisplay& display, GameProcess&) { display.Kill(); }, true},
+        {"the connection cut (xdotool windowkill)",
+         [](PrivateDisplay& display, GameProcess& game) {
+             display.Run("xdotool windowkill " + game.WindowId());
+         },
+         true},
+        {"the window destroyed by another client",
+         [](PrivateDisplay&, GameProcess& game) { game.DestroyWindow(); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        PrivateDisplay display;
+        ScopedWorkDir dir;
+        CopyGameImages(dir.Path());
+        GameProcess game(display, dir.Path());
+        std::string expected = StartWithAPendingResult(display, game);
+        ASSERT_FALSE(expected.empty()) << game.Wait(5).Err;
+        c.Break(display, game);
+        ProcessResult run = game.Wait(30);
+        EXPECT_EQ(run.ExitCode, 0);
+        std::string lines =
+            TimerLines + (c.DisplayLost ? "Error: Lost the connection to the X display!\r\n" : "");
+        EXPECT_TRUE(std::regex_match(run.Out, std::regex(lines))) << run.Out;
+        EXPECT_EQ(run.Err, "");
+        EXPECT_EQ(ReadFileBytes("highScores.dat"), expected);
+    }
+}
+
 TEST(Window, ClosingEndsTheRunWithExitCodeZero) {
     struct CloseCase {
         const char* Name;

@@ -75,6 +75,13 @@ PrivateDisplay::~PrivateDisplay() {
     }
 }
 
+void PrivateDisplay::Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
 std::string PrivateDisplay::Run(const std::string& command) const {
     return Capture("DISPLAY=" + name_ + " " + command + " 2>/dev/null");
 }
@@ -169,6 +176,10 @@ void GameProcess::Key(const std::string& keys) {
 
 void GameProcess::Close() {
     display_.Run("python3 " QUORVIN_SOURCE_DIR "/tools/close-window " + window_);
+}
+
+void GameProcess::DestroyWindow() {
+    display_.Run("python3 " QUORVIN_SOURCE_DIR "/tools/close-window --destroy " + window_);
 }
 
 Screenshot GameProcess::Shoot() const {

@@ -17,6 +17,8 @@ public:
     const std::string& Name() const { return name_; }
     // Runs a shell command with DISPLAY set to this display; its standard output.
     std::string Run(const std::string& command) const;
+    // Kills the server at once, as a crash would; its clients' connections break.
+    void Kill();
 
 private:
     std::string name_;
@@ -49,6 +51,8 @@ public:
     void Key(const std::string& keys);
     // Asks the window to close, as a window manager's close box does.
     void Close();
+    // Destroys the window from another client.
+    void DestroyWindow();
     Screenshot Shoot() const;
     void SavePng(const std::string& path) const;
     // Waits for the game to end; the exit code is 128 + signal after a kill.

@@ -84,6 +84,7 @@ TEST(WindowProc, EachMessageChangesOnlyItsOwnState) {
         {"activate", WmActivate, 0, 0, [](InputSnapshot&) {}},
         {"focus lost", WmKillFocus, 0, 0, [](InputSnapshot&) {}},
         {"destroy", WmDestroy, 0, 0, [](InputSnapshot&) {}},
+        {"a session end that was cancelled", WmEndSession, 0, 0, [](InputSnapshot&) {}},
     };
     ResizeScene(800, 600);
     std::fill(std::begin(Keys), std::end(Keys), false);

@@ -11,6 +11,7 @@ static_assert(WmKillFocus == WM_KILLFOCUS && WmPaint == WM_PAINT && WmClose == W
 static_assert(WmQuit == WM_QUIT && WmKeyDown == WM_KEYDOWN && WmKeyUp == WM_KEYUP);
 static_assert(WmChar == WM_CHAR && WmSysKeyDown == WM_SYSKEYDOWN && WmSysKeyUp == WM_SYSKEYUP);
 static_assert(WmSysChar == WM_SYSCHAR && WmSysCommand == WM_SYSCOMMAND);
+static_assert(WmEndSession == WM_ENDSESSION);
 static_assert(WmMouseMove == WM_MOUSEMOVE && WmLButtonDown == WM_LBUTTONDOWN);
 static_assert(WmLButtonUp == WM_LBUTTONUP && WmRButtonDown == WM_RBUTTONDOWN);
 static_assert(WmRButtonUp == WM_RBUTTONUP && WmMButtonDown == WM_MBUTTONDOWN);

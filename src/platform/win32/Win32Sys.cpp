@@ -76,6 +76,7 @@ void SysProcessStart() {
     SetGameControlWord();
     // Console lines end in CR LF already; text mode would make that CR CR LF.
     _setmode(_fileno(stdout), _O_BINARY);
+    InstallConsoleCloseHandler();
     SysModuleName();
 }
 

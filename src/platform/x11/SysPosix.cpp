@@ -1,5 +1,6 @@
 // The Linux side of the clock, the process and the files (see Sys.h).
 #include "platform/Sys.h"
+#include "platform/x11/CloseSignals.h"
 
 #include <cerrno>
 #include <csignal>
@@ -86,6 +87,7 @@ void SysProcessStart() {
     // A closed pipe or a file-size limit must surface as a failed write, not kill us silently.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+    InstallCloseSignals();
     // x86-64 Linux already runs with every floating-point exception masked, round to nearest,
     // and long double in the x87's 64-bit significand.
     SysModuleName();

@@ -2,6 +2,7 @@
 // and they reach the window procedure through one queue.
 #include "platform/x11/X11State.h"
 
+#include "platform/x11/CloseSignals.h"
 #include "platform/x11/X11Keys.h"
 #include "platform/x11/X11Queue.h"
 
@@ -197,6 +198,9 @@ void TranslateXEvent(const XEvent& event) {
     case FocusOut:
         Post(WmKillFocus, 0, 0, MessageTime);
         break;
+    case DestroyNotify:
+        GameWindow.WindowGone = true;
+        break;
     case ClientMessage:
         if (event.xclient.message_type == GameWindow.WmProtocols && event.xclient.format == 32 &&
             static_cast<Atom>(event.xclient.data.l[0]) == GameWindow.WmDeleteWindow)
@@ -211,12 +215,19 @@ bool SysPeekMessage(SysMessage& msg) {
     // What is queued already comes first; X is read only when the queue is empty, and only
     // what has arrived, so this never waits.
     if (QueueCount() == 0 && GameWindow.Connection != nullptr) {
-        while (QueueCount() == 0 && XPending(GameWindow.Connection) > 0) {
+        while (QueueCount() == 0 && !GameWindow.DisplayLost &&
+               XPending(GameWindow.Connection) > 0) {
             XEvent event;
             XNextEvent(GameWindow.Connection, &event);
             TranslateXEvent(event);
         }
     }
+    // A close signal, a destroyed window and a lost display each ask the window to close, as
+    // the close box does; the last two only once.
+    if (TakeCloseSignal()) SysPostMessage(WmClose, 0, 0);
+    bool lost = ReportLostDisplay();
+    if ((lost || GameWindow.WindowGone) && !GameWindow.GoneClosePosted)
+        GameWindow.GoneClosePosted = SysPostMessage(WmClose, 0, 0);
     if (!QueuePop(msg)) return false;
     TrackKey(msg);
     return true;
@@ -224,7 +235,9 @@ bool SysPeekMessage(SysMessage& msg) {
 
 void SysTranslateMessage(const SysMessage& msg) {
     bool system = msg.message == WmSysKeyDown;
-    if ((msg.message != WmKeyDown && !system) || GameWindow.Connection == nullptr) return;
+    if ((msg.message != WmKeyDown && !system) || GameWindow.Connection == nullptr ||
+        GameWindow.DisplayLost)
+        return;
     // The key comes back from the scan code in lParam and types with the keyboard as the
     // messages taken so far left it; the character is the next message, as on Windows.
     std::uint32_t scan = static_cast<std::uint32_t>(msg.lParam >> 16) & 0xFF;

@@ -25,6 +25,11 @@ struct X11WindowRecord {
     bool NumLockOn = false;
     int PointerX = 0; // last known pointer position on the screen
     int PointerY = 0;
+    // Marks that the message loop turns into one close request each.
+    bool WindowGone = false;  // another client destroyed the window
+    bool DisplayLost = false; // the connection is broken: no X call may follow
+    bool GoneClosePosted = false;
+    bool LossReported = false;
 };
 
 extern X11WindowRecord GameWindow;
@@ -36,6 +41,9 @@ inline SysWindow GameWindowId() {
 
 // Sends a message to the window procedure at once, as SendMessage does; 0 without a window.
 LResult SendToWindow(std::uint32_t message, WParam wParam, LParam lParam);
+
+// Writes the line that says the display was lost, once; true when the display is lost.
+bool ReportLostDisplay();
 
 // Turns one X event into the messages Windows would post for it.
 void TranslateXEvent(const XEvent& event);

@@ -21,9 +21,26 @@ namespace {
 int ErrorCount = 0;
 int (*PreviousHandler)(Display*, XErrorEvent*) = nullptr;
 
-int CountError(Display*, XErrorEvent*) {
+int (*PreviousIoHandler)(Display*) = nullptr;
+
+int CountError(Display*, XErrorEvent* error) {
     ++ErrorCount;
+    // Another client destroyed the window: what we still send to it fails.
+    if ((error->error_code == BadWindow || error->error_code == BadDrawable) &&
+        GameWindow.Handle != 0 && error->resourceid == GameWindow.Handle)
+        GameWindow.WindowGone = true;
     return 0;
+}
+
+// Xlib would print its own message here and end the process; the loop ends it in order.
+int QuietIoError(Display*) {
+    return 0;
+}
+
+// Called instead of exit once the connection breaks; Xlib then returns from the call that
+// found it, and every later call on the connection returns at once.
+void MarkDisplayLost(Display*, void*) {
+    GameWindow.DisplayLost = true;
 }
 
 // True when the requests sent since the last call all succeeded.
@@ -129,6 +146,8 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
     GameWindow.Connection = display;
     ErrorCount = 0;
     PreviousHandler = XSetErrorHandler(CountError);
+    PreviousIoHandler = XSetIOErrorHandler(QuietIoError);
+    XSetIOErrorExitHandler(display, MarkDisplayLost, nullptr);
 
     XVisualInfo* visual = ChooseVisual(display, bitsPerPixel);
     if (visual == nullptr) return Fail("Error: Failed to find a suitable pixel format");
@@ -213,10 +232,27 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
     return true;
 }
 
+bool ReportLostDisplay() {
+    if (!GameWindow.DisplayLost) return false;
+    if (!GameWindow.LossReported) ConsoleLine("Error: Lost the connection to the X display!");
+    GameWindow.LossReported = true;
+    return true;
+}
+
 void DestroyGameWindow(bool) {
     Display* display = GameWindow.Connection;
-    // Errors from the run itself are not the teardown's.
+    // Errors from the run itself are not the teardown's. The round trip also finds a
+    // connection that broke since the last frame.
     if (display != nullptr) RequestsSucceeded(display);
+    if (display != nullptr && ReportLostDisplay()) {
+        // Nothing can be released on a dead connection; the process ends next.
+        if (GameWindow.Handle != 0) SendToWindow(WmDestroy, 0, 0);
+        QueueRemoveWindow(GameWindowId());
+        XSetErrorHandler(PreviousHandler);
+        XSetIOErrorHandler(PreviousIoHandler);
+        GameWindow = X11WindowRecord{};
+        return;
+    }
     if (display != nullptr && !glXMakeCurrent(display, None, nullptr))
         ConsoleLine("Error: Failed to free device context");
 
@@ -231,7 +267,8 @@ void DestroyGameWindow(bool) {
 
     if (GameWindow.Handle != 0) {
         SendToWindow(WmDestroy, 0, 0);
-        XDestroyWindow(display, GameWindow.Handle);
+        // A window another client destroyed is gone already.
+        if (!GameWindow.WindowGone) XDestroyWindow(display, GameWindow.Handle);
         if (!RequestsSucceeded(display)) ConsoleLine("Error: Failed to kill window");
         GameWindow.Handle = 0;
         QueueRemoveWindow(GameWindowId());
@@ -245,12 +282,14 @@ void DestroyGameWindow(bool) {
     } else {
         XSync(display, False);
         XSetErrorHandler(PreviousHandler);
+        XSetIOErrorHandler(PreviousIoHandler);
         XCloseDisplay(display);
     }
     GameWindow = X11WindowRecord{};
 }
 
 void SysSwapBuffers() {
-    if (GameWindow.Connection != nullptr && GameWindow.Handle != 0)
+    if (GameWindow.Connection != nullptr && GameWindow.Handle != 0 && !GameWindow.WindowGone &&
+        !GameWindow.DisplayLost)
         glXSwapBuffers(GameWindow.Connection, GameWindow.Handle);
 }
