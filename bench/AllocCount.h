@@ -26,3 +26,7 @@ struct AllocOwners {
 };
 void SetAllocAttribution(bool on);
 AllocOwners TakeAllocOwners();
+
+// Glyph draws (display lists called) since the last call, counted only where the allocations
+// are: the text's share of a frame is estimated from them.
+long TakeGlyphDraws();
