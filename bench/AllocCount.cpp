@@ -2,7 +2,6 @@
 // allocation in a frame is seen, whoever makes it: the game, the C++ library, GL or Xlib.
 #include "AllocCount.h"
 
-#include <GL/gl.h>
 #include <dlfcn.h>
 #include <execinfo.h>
 
@@ -147,20 +146,3 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
-namespace {
-long GlyphDraws = 0;
-}
-
-long TakeGlyphDraws() {
-    long n = GlyphDraws;
-    GlyphDraws = 0;
-    return n;
-}
-
-// Every character of the game's text is a display list of its own: one draw each.
-extern "C" void glCallLists(GLsizei n, GLenum type, const GLvoid* lists) {
-    using CallLists = void (*)(GLsizei, GLenum, const GLvoid*);
-    static auto real = reinterpret_cast<CallLists>(dlsym(RTLD_NEXT, "glCallLists"));
-    GlyphDraws += n;
-    real(n, type, lists);
-}

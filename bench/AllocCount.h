@@ -27,6 +27,3 @@ struct AllocOwners {
 void SetAllocAttribution(bool on);
 AllocOwners TakeAllocOwners();
 
-// Glyph draws (display lists called) since the last call, counted only where the allocations
-// are: the text's share of a frame is estimated from them.
-long TakeGlyphDraws();

@@ -10,6 +10,3 @@ void SetAllocAttribution(bool) {}
 AllocOwners TakeAllocOwners() {
     return AllocOwners{};
 }
-long TakeGlyphDraws() {
-    return 0;
-}

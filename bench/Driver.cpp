@@ -136,15 +136,18 @@ struct Block {
     double MedianNs = 0, MeanNs = 0, CpuNs = 0, GameAllocs = 0, DriverAllocs = 0;
 };
 
-Block RunBlock(Server& server, int screen, int warmup, int frames) {
-    server.Send("frames " + std::to_string(screen) + " " + std::to_string(warmup) + " " +
-                std::to_string(frames));
-    std::string reply = server.Reply();
+Block ParseBlock(const std::string& reply) {
     Block b;
     if (std::sscanf(reply.c_str(), "frames %lf %lf %lf %lf %lf", &b.MedianNs, &b.MeanNs, &b.CpuNs,
                     &b.GameAllocs, &b.DriverAllocs) != 5)
         Die("bad reply: " + reply);
     return b;
+}
+
+Block RunBlock(Server& server, int screen, int warmup, int frames) {
+    server.Send("frames " + std::to_string(screen) + " " + std::to_string(warmup) + " " +
+                std::to_string(frames));
+    return ParseBlock(server.Reply());
 }
 
 struct Stamp {
@@ -340,9 +343,10 @@ int main(int argc, char** argv) {
     std::vector<RealPair> real[ScreenCount];
     RunRealRounds(dir, rounds, warmup, frames, real);
 
-    // ---- The harness, timed (system malloc): the help page's text drawn one display list per
-    // glyph (as the game does) and one draw per line and pass (not the game's drawing), against
-    // the floor, alternating; then the CPU time of the game's calls on each screen.
+    // ---- The harness, timed (system malloc), fewer and shorter blocks: each screen's real frame,
+    // the same frame without its glyph draws, and the floor, in turns; then the help page's
+    // text alone drawn one display list per glyph (as the game does) and one draw per line and
+    // pass (not the game's drawing), against the floor.
     Server plain, plainFloor;
     plain.Start({QV_GAME_PLAIN, "serve"}, dir);
     plainFloor.Start({QV_FLOOR, "serve"}, dir);
@@ -353,11 +357,32 @@ int main(int argc, char** argv) {
         if (r.rfind("info version ", 0) == 0) version = r.substr(13);
     }
     std::fprintf(stderr, "renderer: %s, %s\n", renderer.c_str(), version.c_str());
+    const int plainRounds = std::min(rounds, 3), plainFrames = std::max(10, frames / 2);
+    std::vector<Block> plainFull[ScreenCount], plainTextless[ScreenCount], plainFloors[ScreenCount];
+    for (int r = 0; r < plainRounds; ++r) {
+        for (int s = 0; s < ScreenCount; ++s) {
+            for (int turn = 0; turn < 3; ++turn) {
+                std::string screen = std::to_string(s) + " " + std::to_string(warmup) + " " +
+                                     std::to_string(plainFrames);
+                switch ((r + s + turn) % 3) {
+                case 0:
+                    plainFloors[s].push_back(RunBlock(plainFloor, s, warmup, plainFrames));
+                    break;
+                case 1:
+                    plainFull[s].push_back(RunBlock(plain, s, warmup, plainFrames));
+                    break;
+                default:
+                    plain.Send("textless " + screen);
+                    plainTextless[s].push_back(ParseBlock(plain.Reply()));
+                }
+            }
+        }
+    }
     std::vector<double> perGlyphMs, batchedMs, whatIfFloorMs;
     double helpTextDraws = 0;
-    for (int r = 0; r < rounds; ++r) {
-        Block f = RunBlock(plainFloor, 0, warmup, frames);
-        plain.Send("whatif " + std::to_string(warmup) + " " + std::to_string(frames));
+    for (int r = 0; r < plainRounds; ++r) {
+        Block f = RunBlock(plainFloor, 0, warmup, plainFrames);
+        plain.Send("whatif " + std::to_string(warmup) + " " + std::to_string(plainFrames));
         std::string reply = plain.Reply();
         double perGlyph = 0, batched = 0, cpu = 0, cpu2 = 0;
         if (std::sscanf(reply.c_str(),
@@ -368,9 +393,6 @@ int main(int argc, char** argv) {
         batchedMs.push_back(batched / 1e6);
         whatIfFloorMs.push_back(f.MedianNs / 1e6);
     }
-    Block plainBlocks[ScreenCount];
-    for (int s = 0; s < ScreenCount; ++s)
-        plainBlocks[s] = RunBlock(plain, s, warmup, frames);
     plain.Stop();
     plainFloor.Stop();
 
@@ -478,12 +500,12 @@ int main(int argc, char** argv) {
         perGlyphRatio.push_back(perGlyphMs[r] / whatIfFloorMs[r]);
         batchedRatio.push_back(batchedMs[r] / whatIfFloorMs[r]);
     }
-    md << "\n### 2. The text, and the frame's thread\n\n"
+    md << "\n### 2. Where the frame goes: the glyph draws against everything else\n\n"
        << "In the harness (`qv_game_plain` against `qv_floor serve`, both with the system's "
-          "malloc and the game's start-up): the help page's eleven lines of text alone, drawn as "
-          "the game draws them (one display list per glyph, two passes) and, only for "
-          "comparison, as one `glBegin`/`glEnd` per line and pass with the same quads, sheets "
-          "and blending:\n\n"
+          "malloc and the game's start-up, `SysProcessStart` included): the help page's eleven "
+          "lines of text alone, drawn as the game draws them (one display list per glyph, two "
+          "passes) and, only for comparison, as one `glBegin`/`glEnd` per line and pass with "
+          "the same quads, sheets and blending:\n\n"
        << "| Text drawn | ms per frame | Ratio to the floor (" << Spread(whatIfFloorMs, "%.2f")
        << " ms) |\n|---|---|---|\n"
        << "| one draw per glyph and pass (the game) | " << Spread(perGlyphMs, "%.2f") << " | "
@@ -491,26 +513,32 @@ int main(int argc, char** argv) {
        << "| one draw per line and pass (not the game) | " << Spread(batchedMs, "%.2f") << " | "
        << Spread(batchedRatio, "%.2f") << " |\n";
 
-    // What one glyph draw adds to a frame, from the help text alone.
-    double perDrawMs = (Median(perGlyphMs) - Median(whatIfFloorMs)) / helpTextDraws;
-    double floorMs = Median(whatIfFloorMs);
-    md << "\nSo one glyph draw (a character in one pass) adds " << Format("%.2f", perDrawMs * 1000)
-       << " µs to a frame (the text's " << Format("%.0f", helpTextDraws)
-       << " draws against the floor). The real frame of each "
-          "screen in the same harness (one block each), the glyph draws it makes (counted in "
-          "the untimed pass) and what they cost at that price, against the frame's time above "
-          "the floor; and the thread CPU time of UpdateGame plus RenderGame, where the driver "
-          "takes the GL calls (it rasterises on its own threads at the swap):\n\n"
-       << "| Screen | Frame ms | Above the floor ms | Glyph draws | Their estimated ms | Share "
-          "of the time above the floor | UpdateGame + RenderGame CPU ms |\n"
-       << "|---|---|---|---|---|---|---|\n";
+    md << "\nEach screen's real frame in the same harness against the same frame with its glyph "
+          "draws left out (a comparison only: `glCallLists` is not passed on, all else is "
+          "drawn), and the floor; "
+       << plainRounds << " rounds of " << plainFrames
+       << " frames, in turns. The glyph draws are counted in the untimed pass (one per "
+          "character and pass). The last column is the thread CPU time of UpdateGame plus "
+          "RenderGame, where the driver takes the GL calls; it rasterises on its own threads "
+          "at the swap.\n\n"
+       << "| Screen | Glyph draws | Frame ms | Without the glyph draws ms | Floor ms | The glyph "
+          "draws' share of the time above the floor | µs per glyph draw | UpdateGame + "
+          "RenderGame CPU ms |\n"
+       << "|---|---|---|---|---|---|---|---|\n";
     for (int s = 0; s < ScreenCount; ++s) {
-        double above = ms(plainBlocks[s].MedianNs) - floorMs;
-        double text = glyphDraws[s] * perDrawMs;
-        md << "| " << ScreenNames[s] << " | " << Format("%.3f", ms(plainBlocks[s].MedianNs))
-           << " | " << Format("%.3f", above) << " | " << Format("%.0f", glyphDraws[s]) << " | "
-           << Format("%.3f", text) << " | " << Format("%.0f %%", 100 * text / above) << " | "
-           << Format("%.3f", ms(plainBlocks[s].CpuNs)) << " |\n";
+        std::vector<double> full, bare, base, cpu;
+        for (int r = 0; r < plainRounds; ++r) {
+            full.push_back(ms(plainFull[s][r].MedianNs));
+            bare.push_back(ms(plainTextless[s][r].MedianNs));
+            base.push_back(ms(plainFloors[s][r].MedianNs));
+            cpu.push_back(ms(plainFull[s][r].CpuNs));
+        }
+        double text = Median(full) - Median(bare), above = Median(full) - Median(base);
+        md << "| " << ScreenNames[s] << " | " << Format("%.0f", glyphDraws[s]) << " | "
+           << Format("%.3f", Median(full)) << " | " << Format("%.3f", Median(bare)) << " | "
+           << Format("%.3f", Median(base)) << " | " << Format("%.0f %%", 100 * text / above)
+           << " | " << Format("%.1f", 1000 * text / glyphDraws[s]) << " | "
+           << Format("%.3f", Median(cpu)) << " |\n";
     }
 
     md << "\n### 3. Heap allocations per frame in steady state (goal: 0 in the game's code)\n\n"

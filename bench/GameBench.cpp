@@ -5,6 +5,7 @@
 #include "FrameLoop.h"
 
 #include "AllocCount.h"
+#include "GlyphDraws.h"
 
 #include "app/WindowProc.h"
 #include "game/Game.h"
@@ -339,6 +340,14 @@ bool Handle(const std::string& line) {
         screen >= 0 && screen < ScreenCount && count > 0) {
         SetUpScreen(screen);
         ReplyBlock(RunFrames(FrameParts{UpdateGame, RenderGame}, warmup, count));
+        return true;
+    }
+    if (std::sscanf(line.c_str(), "textless %d %d %d", &screen, &warmup, &count) == 3 &&
+        screen >= 0 && screen < ScreenCount && count > 0) {
+        SetUpScreen(screen);
+        SkipGlyphDraws(true);
+        ReplyBlock(RunFrames(FrameParts{UpdateGame, RenderGame}, warmup, count));
+        SkipGlyphDraws(false);
         return true;
     }
     if (std::sscanf(line.c_str(), "glyphs %d", &screen) == 1 && screen >= 0 &&
