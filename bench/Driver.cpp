@@ -245,6 +245,14 @@ StartupResults MeasureStartup(const std::string& dir, int rounds) {
     return st;
 }
 
+// The 1-minute load average: how busy the machine was while it measured.
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one;
+    in >> one;
+    return one.empty() ? "?" : one;
+}
+
 std::string CpuModel() {
     std::ifstream in("/proc/cpuinfo");
     std::string line;
@@ -339,6 +347,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    std::string loadAtStart = LoadAverage();
     // ---- Frame cost of the real programs, alternating blocks on each screen.
     std::vector<RealPair> real[ScreenCount];
     RunRealRounds(dir, rounds, warmup, frames, real);
@@ -450,6 +459,9 @@ int main(int argc, char** argv) {
        << "- Machine: " << sysconf(_SC_NPROCESSORS_ONLN) << " processors (`nproc`), " << CpuModel()
        << ", Linux " << system.release << "\n"
        << "- Renderer: " << renderer << "; OpenGL " << version << "\n"
+       << "- Load average (1 minute, this run included) at the start and the end of the "
+          "measuring: "
+       << loadAtStart << " and " << LoadAverage() << "\n"
        << "- Xvfb at 1024x768x24, the window 800x600; " << rounds << " rounds of " << frames
        << " measured frames per screen and side, after " << warmup
        << " unmeasured ones; game and floor blocks alternate, and their order flips every "
