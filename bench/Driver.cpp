@@ -481,7 +481,7 @@ int main(int argc, char** argv) {
        << "|---|---|---|---|---|---|---|---|\n";
     auto fps = [](double ns) { return 1e9 / ns; };
     auto ms = [](double ns) { return ns / 1e6; };
-    bool faultsMet = true;
+    std::string faulting; // screens still faulting in the last round
     for (int s = 0; s < ScreenCount; ++s) {
         std::vector<double> g, f, ratio, gp99, fp99, gFaults, fFaults;
         for (const RealPair& p : real[s]) {
@@ -495,7 +495,8 @@ int main(int argc, char** argv) {
         }
         // Help and high scores draw hundreds of glyphs: no ratio is set for them.
         double goal = s == 2 ? 3.0 : (s == 3 || s == 4) ? 0 : 2.0;
-        faultsMet = faultsMet && gFaults.back() < 0.5;
+        if (gFaults.back() >= 0.5)
+            faulting += std::string(faulting.empty() ? "" : ", ") + ScreenNames[s];
         md << "| " << ScreenNames[s] << " | " << Spread(Map(f, fps), "%.0f") << " | "
            << Spread(Map(g, fps), "%.0f") << " | " << Spread(ratio, "%.2f") << " | "
            << (goal > 0 ? Format("%.1f: ", goal) + Verdict(Median(ratio) <= goal) : "-") << " | "
@@ -504,8 +505,9 @@ int main(int argc, char** argv) {
            << Format("%.2f", Median(gFaults)) << " (last round " << Format("%.2f", gFaults.back())
            << ") / " << Format("%.2f", Median(fFaults)) << " |\n";
     }
-    md << "\nPage faults, goal 0 a frame in steady state: " << Verdict(faultsMet)
-       << " (below 0.5 a frame on every screen in the last round).\n";
+    md << "\nPage faults, goal 0 a frame in steady state: "
+       << (faulting.empty() ? "met: below 0.5 a frame on every screen in the last round.\n"
+                            : "**missed** in the last round on " + faulting + ".\n");
 
     std::vector<double> perGlyphRatio, batchedRatio;
     for (std::size_t r = 0; r < perGlyphMs.size(); ++r) {
