@@ -6,6 +6,7 @@
 #include <linux/futex.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +48,8 @@ class Stamped {
         pid_ = fork();
         if (pid_ < 0) Fail("fork failed");
         if (pid_ == 0) {
+            // Held at a swap, it would wait for ever if we were gone.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (chdir(dir.c_str()) != 0) _exit(126);
             int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
