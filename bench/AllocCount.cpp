@@ -145,3 +145,4 @@ void* operator new(std::size_t size) {
     if (void* p = __libc_malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
+

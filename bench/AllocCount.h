@@ -26,3 +26,4 @@ struct AllocOwners {
 };
 void SetAllocAttribution(bool on);
 AllocOwners TakeAllocOwners();
+

@@ -5,6 +5,7 @@
 #include "FrameLoop.h"
 
 #include "AllocCount.h"
+#include "GlyphDraws.h"
 
 #include "app/WindowProc.h"
 #include "game/Game.h"
@@ -121,6 +122,14 @@ constexpr const char* HelpText[] = {"* The main objective of the game is to ",
                                     "  bottom of the screen.",
                                     "* If the time reaches 0, you lose a life.",
                                     "* When you have 0 lives left, it`s game over."};
+
+// Both passes of every character.
+std::size_t HelpTextDraws() {
+    std::size_t n = 0;
+    for (const char* line : HelpText)
+        n += 2 * std::strlen(line);
+    return n;
+}
 
 void BatchedGlyphs(std::int32_t x, std::int32_t y, std::string_view text) {
     glBegin(GL_QUADS);
@@ -333,6 +342,23 @@ bool Handle(const std::string& line) {
         ReplyBlock(RunFrames(FrameParts{UpdateGame, RenderGame}, warmup, count));
         return true;
     }
+    if (std::sscanf(line.c_str(), "textless %d %d %d", &screen, &warmup, &count) == 3 &&
+        screen >= 0 && screen < ScreenCount && count > 0) {
+        SetUpScreen(screen);
+        SkipGlyphDraws(true);
+        ReplyBlock(RunFrames(FrameParts{UpdateGame, RenderGame}, warmup, count));
+        SkipGlyphDraws(false);
+        return true;
+    }
+    if (std::sscanf(line.c_str(), "glyphs %d", &screen) == 1 && screen >= 0 &&
+        screen < ScreenCount) {
+        SetUpScreen(screen);
+        RunFrames(FrameParts{UpdateGame, RenderGame}, 1, 1);
+        TakeGlyphDraws();
+        RunFrames(FrameParts{UpdateGame, RenderGame}, 0, 1);
+        Reply("glyphs " + std::to_string(TakeGlyphDraws()));
+        return true;
+    }
     if (line == "info") {
         auto text = [](GLenum name) {
             const GLubyte* s = glGetString(name);
@@ -363,9 +389,10 @@ bool Handle(const std::string& line) {
         BlockResult perGlyph = RunFrames(FrameParts{nullptr, HelpTextPerGlyph}, warmup, count);
         BlockResult batched = RunFrames(FrameParts{nullptr, HelpTextBatched}, warmup, count);
         char text[200];
-        std::snprintf(
-            text, sizeof text, "whatif per-glyph %.0f ns %.0f cpu batched %.0f ns %.0f cpu",
-            perGlyph.MedianFrameNs, perGlyph.GameCpuNs, batched.MedianFrameNs, batched.GameCpuNs);
+        std::snprintf(text, sizeof text,
+                      "whatif per-glyph %.0f ns %.0f cpu batched %.0f ns %.0f cpu draws %zu",
+                      perGlyph.MedianFrameNs, perGlyph.GameCpuNs, batched.MedianFrameNs,
+                      batched.GameCpuNs, HelpTextDraws());
         Reply(text);
         return true;
     }
