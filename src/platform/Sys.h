@@ -180,6 +180,12 @@ int SysNameTempFile(SysFile file, const char* tempName);
 // from first takes the owner, group and mode of the file it replaces; where it cannot take all
 // three, or to has other links, nothing is renamed and the result is 5 (access denied).
 int SysReplaceFile(const char* from, const char* to);
+// Windows renames nothing over a file that is open, the save's own locked handle included.
+#if defined(_WIN32)
+inline constexpr bool SysReplacesOpenFiles = false;
+#else
+inline constexpr bool SysReplacesOpenFiles = true;
+#endif
 int SysDeleteFile(const char* name);
 // Calls visit with the name of every entry of folder.
 using SysFolderVisitor = void (*)(const char* name, void* context);

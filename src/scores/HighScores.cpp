@@ -100,6 +100,10 @@ struct LockedTable {
         if (Locked) SysUnlockFile(File.Handle);
         Locked = false;
     }
+    void Release() {
+        Unlock();
+        if (File.IsOpen) File.Close();
+    }
     ~LockedTable() { Unlock(); }
 };
 
@@ -110,8 +114,7 @@ void LockTable(const std::string& table, LockedTable& held) {
         held.File.Open(table.c_str(), SysOpenMode::ReadWrite);
         held.Locked = SysLockFile(held.File.Handle);
         if (!held.Locked || SysIsFileAt(held.File.Handle, table.c_str())) return;
-        held.Unlock();
-        held.File.Close();
+        held.Release();
         if (!SysFileExists(table.c_str())) return;
     }
 }
@@ -148,7 +151,8 @@ void RemoveLeftovers(const std::string& table) {
 
 // Writes the new table beside the old one and renames it over; false, with nothing left
 // behind, where no new file may be made or the rename is refused.
-bool WriteReplacing(const std::string& table, const unsigned char (&bytes)[HighScoreFileSize]) {
+bool WriteReplacing(const std::string& table, const unsigned char (&bytes)[HighScoreFileSize],
+                    LockedTable& held) {
     TempFile temp;
     temp.Name = table + "." + std::to_string(SysProcessId()) + ".tmp";
     bool named = false;
@@ -163,6 +167,7 @@ bool WriteReplacing(const std::string& table, const unsigned char (&bytes)[HighS
         temp.Named = true;
     }
     temp.File.Close();
+    if (!SysReplacesOpenFiles) held.Release();
     if (SysReplaceFile(temp.Name.c_str(), table.c_str()) != 0) return false;
     temp.Placed = true;
     return true;
@@ -284,6 +289,6 @@ void SaveHighScores() {
 
     unsigned char bytes[HighScoreFileSize];
     EncodeHighScores(bytes);
-    if (!WriteReplacing(table, bytes)) WriteInPlace(table, bytes);
+    if (!WriteReplacing(table, bytes, held)) WriteInPlace(table, bytes);
     Remember(bytes, TableSize);
 }

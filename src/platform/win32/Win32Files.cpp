@@ -144,8 +144,12 @@ bool SysLockFile(SysFile file) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         OVERLAPPED at = LockedByte();
         if (LockFileEx(Handle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                       &at))
+                       &at)) {
+            // The holder lets go just before it renames its new table over the file; one who
+            // waited lets that rename land, so the caller's check of the name sees it.
+            if (attempt > 0) Sleep(50);
             return true;
+        }
         if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING)
             return false;
         Sleep(10);
