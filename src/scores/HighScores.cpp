@@ -130,23 +130,25 @@ void RemoveLeftovers(const std::string& table) {
     struct Scan {
         std::string Folder, Prefix;
     } scan{FolderOf(table), table.substr(FolderOf(table).size()) + "."};
-    SysListFolder(scan.Folder.empty() ? "." : scan.Folder.c_str(),
-                  [](const char* name, void* context) {
-        const Scan& scan = *static_cast<const Scan*>(context);
-        std::string_view entry(name);
-        constexpr std::string_view Suffix = ".tmp";
-        if (entry.size() <= scan.Prefix.size() + Suffix.size() ||
-            entry.substr(0, scan.Prefix.size()) != scan.Prefix ||
-            entry.substr(entry.size() - Suffix.size()) != Suffix)
-            return;
-        std::string_view number =
-            entry.substr(scan.Prefix.size(), entry.size() - scan.Prefix.size() - Suffix.size());
-        if (number.size() > 10 || number.find_first_not_of("0123456789") != number.npos) return;
-        std::uint64_t id = std::stoull(std::string(number));
-        if (id > UINT32_MAX || id == SysProcessId()) return;
-        if (!SysProcessAlive(static_cast<std::uint32_t>(id)))
-            SysDeleteFile((scan.Folder + std::string(entry)).c_str());
-    }, &scan);
+    SysListFolder(
+        scan.Folder.empty() ? "." : scan.Folder.c_str(),
+        [](const char* name, void* context) {
+            const Scan& scan = *static_cast<const Scan*>(context);
+            std::string_view entry(name);
+            constexpr std::string_view Suffix = ".tmp";
+            if (entry.size() <= scan.Prefix.size() + Suffix.size() ||
+                entry.substr(0, scan.Prefix.size()) != scan.Prefix ||
+                entry.substr(entry.size() - Suffix.size()) != Suffix)
+                return;
+            std::string_view number =
+                entry.substr(scan.Prefix.size(), entry.size() - scan.Prefix.size() - Suffix.size());
+            if (number.size() > 10 || number.find_first_not_of("0123456789") != number.npos) return;
+            std::uint64_t id = std::stoull(std::string(number));
+            if (id > UINT32_MAX || id == SysProcessId()) return;
+            if (!SysProcessAlive(static_cast<std::uint32_t>(id)))
+                SysDeleteFile((scan.Folder + std::string(entry)).c_str());
+        },
+        &scan);
 }
 
 // Writes the new table beside the old one and renames it over; false, with nothing left

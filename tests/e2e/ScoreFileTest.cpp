@@ -216,8 +216,12 @@ TEST(ScoreFile, TwoCopiesInOneFolderBothKeepTheirResults) {
     EXPECT_EQ(run.Err, "");
 
     // A typed name overwrites the start of "--Player--"; the rest stays behind it.
-    std::string expected = Record("--Player--", 0).replace(0, 4, "\x03" "bob") +
-                           Record("--Player--", 0).replace(0, 4, "\x03" "ann");
+    auto typed = [](const std::string& name) {
+        std::string record = Record("--Player--", 0);
+        record[0] = static_cast<char>(name.size());
+        return record.replace(1, name.size(), name);
+    };
+    std::string expected = typed("bob") + typed("ann");
     for (int i = 0; i < 8; ++i)
         expected += Record("low", -5 - i);
     EXPECT_EQ(ReadFileBytes("highScores.dat"), expected);

@@ -88,8 +88,8 @@ ChildProcess StartChild(const std::vector<std::string>& argv, const std::string&
         int program = open(argv[0].c_str(), O_RDONLY | O_CLOEXEC);
         if (program < 0) _exit(127);
         if (chdir(dir.c_str()) != 0) _exit(126);
-        if (!asUser.empty() && (setgroups(groups.size(), groups.data()) != 0 || setgid(gid) != 0 ||
-                                setuid(uid) != 0))
+        if (!asUser.empty() &&
+            (setgroups(groups.size(), groups.data()) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
             _exit(125);
         if (fileSizeLimit >= 0) {
             rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};

@@ -274,8 +274,8 @@ TEST_F(HighScores, MergeTakesInOnlyWhatAnotherCopyAdded) {
         {"entries the other copy dropped stay", now(0, {}, 3) + Record("x", 75).substr(0, 9),
          ours({})},
         {"records past the tenth are not read", now(10, {Record("z", 99)}, 11), ours({})},
-        {"a length byte of 255 enters as ten characters",
-         now(1, {Record("ABCDEFGHIJ", 95, 255)}), ours({{"ABCDEFGHIJ", 95}})},
+        {"a length byte of 255 enters as ten characters", now(1, {Record("ABCDEFGHIJ", 95, 255)}),
+         ours({{"ABCDEFGHIJ", 95}})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
@@ -459,7 +459,13 @@ TEST_F(HighScores, SaveWritesThroughLinksAndInPlaceWhereARenameCannotServe) {
         ASSERT_EQ(lstat(HighScoreFileName, &link), 0);
         std::set<std::string> entries = DirEntries("."), shared = DirEntries("shared");
 
-        EXPECT_EQ(RunInChild([] { LoadHighScores(); SaveHighScores(); }, true, RLIM_INFINITY), 0);
+        EXPECT_EQ(RunInChild(
+                      [] {
+                          LoadHighScores();
+                          SaveHighScores();
+                      },
+                      true, RLIM_INFINITY),
+                  0);
 
         chmod(".", 0777);
         chmod("shared", 0777);

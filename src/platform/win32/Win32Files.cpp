@@ -52,8 +52,9 @@ int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file) {
     DWORD access = mode == SysOpenMode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     DWORD disposition = mode == SysOpenMode::CreateNew ? CREATE_ALWAYS : OPEN_EXISTING;
     // Delete sharing too: a copy holding the table locked must not stop the rename of the next.
-    HANDLE handle = CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return LastIoCode();
     file = reinterpret_cast<SysFile>(handle);
     return 0;
@@ -179,7 +180,8 @@ void SysFinalPath(const char* name, char* path, std::size_t size) {
     HANDLE handle = OpenForQuery(name);
     if (handle == INVALID_HANDLE_VALUE) return;
     char resolved[MAX_PATH + 8];
-    DWORD length = GetFinalPathNameByHandleA(handle, resolved, sizeof resolved, FILE_NAME_NORMALIZED);
+    DWORD length =
+        GetFinalPathNameByHandleA(handle, resolved, sizeof resolved, FILE_NAME_NORMALIZED);
     CloseHandle(handle);
     // "\\?\C:\..." names a drive path; other forms (network shares) are left as named.
     if (length < 7 || length >= sizeof resolved || resolved[5] != ':') return;

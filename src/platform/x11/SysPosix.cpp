@@ -172,7 +172,9 @@ bool SysLockFile(SysFile file) {
     return false;
 }
 
-void SysUnlockFile(SysFile file) { flock(static_cast<int>(file), LOCK_UN); }
+void SysUnlockFile(SysFile file) {
+    flock(static_cast<int>(file), LOCK_UN);
+}
 
 bool SysIsFileAt(SysFile file, const char* name) {
     struct stat held{}, named{};
