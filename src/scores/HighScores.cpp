@@ -88,7 +88,7 @@ std::size_t LastKnownRecords = 0;
 
 void Remember(const unsigned char* bytes, std::size_t records) {
     LastKnownRecords = records;
-    std::memcpy(LastKnown, bytes, records * RecordSize);
+    if (records > 0) std::memcpy(LastKnown, bytes, records * RecordSize);
 }
 
 // The table under the lock the copies take while one of them saves.

@@ -483,6 +483,51 @@ TEST_F(HighScores, SaveWritesThroughLinksAndInPlaceWhereARenameCannotServe) {
     }
 }
 
+// Copies that loaded the same table and then save at the same moment: the lock lets one save
+// at a time, each merging what those before it wrote, so no result is lost.
+TEST_F(HighScores, CopiesSavingAtOnceKeepEveryResult) {
+    LoadHighScores();
+    SaveHighScores();
+    constexpr int Copies = 8;
+    int go[2], loaded[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(loaded), 0);
+    std::vector<pid_t> copies;
+    for (int i = 0; i < Copies; ++i) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            close(go[1]);
+            LoadHighScores();
+            char byte = 'l';
+            if (write(loaded[1], &byte, 1) != 1 || read(go[0], &byte, 1) != 0) _exit(2);
+            SetEntryName(HighScoreTable[11], "copy" + std::to_string(i));
+            HighScoreTable[11].Points = 100 + i;
+            SortHighScores();
+            SaveHighScores();
+            _exit(0);
+        }
+        copies.push_back(pid);
+    }
+    close(go[0]);
+    close(loaded[1]);
+    char byte;
+    for (int i = 0; i < Copies; ++i)
+        ASSERT_EQ(read(loaded[0], &byte, 1), 1);
+    close(loaded[0]);
+    close(go[1]); // all go at once
+    for (pid_t pid : copies) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    LoadHighScores();
+    std::vector<Slot> expected;
+    for (int i = Copies - 1; i >= 0; --i)
+        expected.push_back({"copy" + std::to_string(i), 100 + i});
+    expected.resize(10, {"--Player--", 0});
+    EXPECT_EQ(Slots(1, 10), expected);
+}
+
 // Saves killed in the middle leave "highScores.dat.<process>.tmp"; the next save removes those
 // of processes that have ended, and nothing else.
 TEST_F(HighScores, SaveRemovesTheLeftoversOfEndedSaves) {
