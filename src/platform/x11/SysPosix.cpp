@@ -202,8 +202,11 @@ std::string FolderOf(const char* name) {
 
 int SysCreateTempFile(const char* target, const char* tempName, SysFile& file, bool& named) {
 #ifdef O_TMPFILE
-    // Nameless until it is whole, so a kill in the middle leaves nothing behind.
-    int fd = open(FolderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    // Nameless until it is whole, so a kill in the middle leaves nothing behind. The name comes
+    // through /proc, so without it the file is named from the start.
+    int fd = access("/proc/self/fd", X_OK) == 0
+                 ? open(FolderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666)
+                 : -1;
     if (fd >= 0) {
         named = false;
         file = fd;
