@@ -158,8 +158,6 @@ int SysFileSize(SysFile file, std::int64_t& size);
 // Forces the file's data to the disk.
 int SysSyncFile(SysFile file);
 int SysCloseFile(SysFile file);
-// Moves the read and write position to offset bytes from the start.
-int SysSeekFile(SysFile file, std::int64_t offset);
 // Cuts (or extends) the file to size bytes.
 int SysTruncateFile(SysFile file, std::int64_t size);
 // Takes an exclusive lock on the file, shared with other copies of the game, waiting at most

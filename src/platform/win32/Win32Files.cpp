@@ -103,14 +103,10 @@ int SysCloseFile(SysFile file) {
     return CloseHandle(Handle(file)) ? 0 : LastIoCode();
 }
 
-int SysSeekFile(SysFile file, std::int64_t offset) {
-    LARGE_INTEGER to{};
-    to.QuadPart = offset;
-    return SetFilePointerEx(Handle(file), to, nullptr, FILE_BEGIN) ? 0 : LastIoCode();
-}
-
 int SysTruncateFile(SysFile file, std::int64_t size) {
-    if (int code = SysSeekFile(file, size)) return code;
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    if (!SetFilePointerEx(Handle(file), end, nullptr, FILE_BEGIN)) return LastIoCode();
     return SetEndOfFile(Handle(file)) ? 0 : LastIoCode();
 }
 

@@ -150,10 +150,6 @@ int SysSyncFile(SysFile file) {
 
 int SysCloseFile(SysFile file) { return close(static_cast<int>(file)) == 0 ? 0 : IoCode(errno); }
 
-int SysSeekFile(SysFile file, std::int64_t offset) {
-    return lseek(static_cast<int>(file), offset, SEEK_SET) < 0 ? IoCode(errno) : 0;
-}
-
 int SysTruncateFile(SysFile file, std::int64_t size) {
     int result;
     do result = ftruncate(static_cast<int>(file), size);
