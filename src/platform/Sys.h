@@ -161,9 +161,37 @@ int SysFileSize(SysFile file, std::int64_t& size);
 // Forces the file's data to the disk.
 int SysSyncFile(SysFile file);
 int SysCloseFile(SysFile file);
-// Renames from over to, replacing to atomically where it exists, and makes the rename durable;
-// from takes the permissions of the file it replaces.
+// Cuts (or extends) the file to size bytes.
+int SysTruncateFile(SysFile file, std::int64_t size);
+// Takes an exclusive lock on the file, shared with other copies of the game, waiting at most
+// about a second; false when it did not come.
+bool SysLockFile(SysFile file);
+void SysUnlockFile(SysFile file);
+// True while name still refers to the open file (not to one renamed over it since).
+bool SysIsFileAt(SysFile file, const char* name);
+// The file a name finally refers to, following symbolic links; the name itself when it is no
+// link or cannot be followed. At most size bytes with the terminating zero.
+void SysFinalPath(const char* name, char* path, std::size_t size);
+// Creates the file that will replace target, in target's folder: on Linux one without a name
+// (O_TMPFILE) where the file system allows it, else tempName. named tells which.
+int SysCreateTempFile(const char* target, const char* tempName, SysFile& file, bool& named);
+// Gives a temporary file made without a name the name tempName.
+int SysNameTempFile(SysFile file, const char* tempName);
+// Renames from over to, replacing to atomically where it exists, and makes the rename durable.
+// from first takes the owner, group and mode of the file it replaces; where it cannot take all
+// three, or to has other links, nothing is renamed and the result is 5 (access denied).
 int SysReplaceFile(const char* from, const char* to);
+// Windows renames nothing over a file that is open, the save's own locked handle included.
+#if defined(_WIN32)
+inline constexpr bool SysReplacesOpenFiles = false;
+#else
+inline constexpr bool SysReplacesOpenFiles = true;
+#endif
 int SysDeleteFile(const char* name);
+// Calls visit with the name of every entry of folder.
+using SysFolderVisitor = void (*)(const char* name, void* context);
+void SysListFolder(const char* folder, SysFolderVisitor visit, void* context);
 // A number that tells this process from others, for temporary file names.
 std::uint32_t SysProcessId();
+// False only when no process of that number is running.
+bool SysProcessAlive(std::uint32_t id);

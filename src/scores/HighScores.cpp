@@ -69,6 +69,7 @@ struct OpenFile {
 struct TempFile {
     std::string Name;
     OpenFile File;
+    bool Named = false;
     bool Placed = false;
 
     ~TempFile() {
@@ -76,9 +77,115 @@ struct TempFile {
             File.IsOpen = false;
             SysCloseFile(File.Handle);
         }
-        if (!Placed) SysDeleteFile(Name.c_str());
+        if (Named && !Placed) SysDeleteFile(Name.c_str());
     }
 };
+
+// The file's records as this copy last read or wrote them. Whatever else the file holds at a
+// save was added by another copy of the game in the same folder.
+unsigned char LastKnown[HighScoreFileSize];
+std::size_t LastKnownRecords = 0;
+
+void Remember(const unsigned char* bytes, std::size_t records) {
+    LastKnownRecords = records;
+    if (records > 0) std::memcpy(LastKnown, bytes, records * RecordSize);
+}
+
+// The table under the lock the copies take while one of them saves.
+struct LockedTable {
+    OpenFile File;
+    bool Locked = false;
+
+    void Unlock() {
+        if (Locked) SysUnlockFile(File.Handle);
+        Locked = false;
+    }
+    void Release() {
+        Unlock();
+        if (File.IsOpen) File.Close();
+    }
+    ~LockedTable() { Unlock(); }
+};
+
+// Another copy may rename its new table over the file while we wait for the lock; then the
+// lock is on a file that is gone, and the new one is taken instead.
+void LockTable(const std::string& table, LockedTable& held) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        held.File.Open(table.c_str(), SysOpenMode::ReadWrite);
+        held.Locked = SysLockFile(held.File.Handle);
+        if (!held.Locked || SysIsFileAt(held.File.Handle, table.c_str())) return;
+        held.Release();
+        if (!SysFileExists(table.c_str())) return;
+    }
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// "<table>.<process>.tmp" files of saves whose process has ended: a kill in the middle of a
+// save leaves them. Only called under the lock, so no save of a running copy is in progress.
+void RemoveLeftovers(const std::string& table) {
+    struct Scan {
+        std::string Folder, Prefix;
+    } scan{FolderOf(table), table.substr(FolderOf(table).size()) + "."};
+    SysListFolder(
+        scan.Folder.empty() ? "." : scan.Folder.c_str(),
+        [](const char* name, void* context) {
+            const Scan& scan = *static_cast<const Scan*>(context);
+            std::string_view entry(name);
+            constexpr std::string_view Suffix = ".tmp";
+            if (entry.size() <= scan.Prefix.size() + Suffix.size() ||
+                entry.substr(0, scan.Prefix.size()) != scan.Prefix ||
+                entry.substr(entry.size() - Suffix.size()) != Suffix)
+                return;
+            std::string_view number =
+                entry.substr(scan.Prefix.size(), entry.size() - scan.Prefix.size() - Suffix.size());
+            if (number.size() > 10 || number.find_first_not_of("0123456789") != number.npos) return;
+            std::uint64_t id = std::stoull(std::string(number));
+            if (id > UINT32_MAX || id == SysProcessId()) return;
+            if (!SysProcessAlive(static_cast<std::uint32_t>(id)))
+                SysDeleteFile((scan.Folder + std::string(entry)).c_str());
+        },
+        &scan);
+}
+
+// Writes the new table beside the old one and renames it over; false, with nothing left
+// behind, where no new file may be made or the rename is refused.
+bool WriteReplacing(const std::string& table, const unsigned char (&bytes)[HighScoreFileSize],
+                    LockedTable& held) {
+    TempFile temp;
+    temp.Name = table + "." + std::to_string(SysProcessId()) + ".tmp";
+    bool named = false;
+    if (SysCreateTempFile(table.c_str(), temp.Name.c_str(), temp.File.Handle, named) != 0)
+        return false;
+    temp.File.IsOpen = true;
+    temp.Named = named;
+    CheckIO(SysWriteFile(temp.File.Handle, bytes, sizeof bytes));
+    CheckIO(SysSyncFile(temp.File.Handle));
+    if (!temp.Named) {
+        if (SysNameTempFile(temp.File.Handle, temp.Name.c_str()) != 0) return false;
+        temp.Named = true;
+    }
+    temp.File.Close();
+    if (!SysReplacesOpenFiles) held.Release();
+    if (SysReplaceFile(temp.Name.c_str(), table.c_str()) != 0) return false;
+    temp.Placed = true;
+    return true;
+}
+
+// Into the table itself, for folders and files the rename cannot serve. The old bytes stay
+// until the new ones are there: overwritten first, cut to size after, never emptied before.
+void WriteInPlace(const std::string& table, const unsigned char (&bytes)[HighScoreFileSize]) {
+    OpenFile file;
+    file.Open(table.c_str(),
+              SysFileExists(table.c_str()) ? SysOpenMode::ReadWrite : SysOpenMode::CreateNew);
+    CheckIO(SysWriteFile(file.Handle, bytes, sizeof bytes));
+    CheckIO(SysTruncateFile(file.Handle, sizeof bytes));
+    CheckIO(SysSyncFile(file.Handle));
+    file.Close();
+}
 } // namespace
 
 std::string_view EntryName(const HighScoreEntry& entry) {
@@ -127,6 +234,7 @@ void DecodeHighScores(const unsigned char* bytes, std::size_t size) {
         DecodeRecord(bytes + (slot - 1) * RecordSize, HighScoreTable[slot]);
     for (; slot <= TableSize; ++slot)
         SetDefaultEntry(HighScoreTable[slot]);
+    Remember(bytes, static_cast<std::size_t>(records));
 }
 
 void EncodeHighScores(unsigned char (&bytes)[HighScoreFileSize]) {
@@ -143,34 +251,46 @@ void SortHighScores() {
     }
 }
 
-void SaveHighScores() {
-    // A file we may not write must fail the save with "access denied", not be quietly
-    // replaced by the rename (which only needs the directory to be writable).
-    if (SysFileExists(HighScoreFileName)) {
-        OpenFile existing;
-        existing.Open(HighScoreFileName, SysOpenMode::ReadWrite);
-        existing.Close();
+void MergeHighScores(const unsigned char* bytes, std::size_t size) {
+    std::size_t records = std::min<std::size_t>(size / RecordSize, TableSize);
+    bool matched[TableSize] = {};
+    const HighScoreEntry player = HighScoreTable[11];
+    for (std::size_t i = 0; i < records; ++i) {
+        const unsigned char* record = bytes + i * RecordSize;
+        bool known = false;
+        for (std::size_t k = 0; k < LastKnownRecords && !known; ++k) {
+            known = !matched[k] && std::memcmp(LastKnown + k * RecordSize, record, RecordSize) == 0;
+            matched[k] = matched[k] || known;
+        }
+        if (known) continue;
+        // In as a recorded result comes in: through slot 11 and the sort.
+        DecodeRecord(record, HighScoreTable[11]);
+        SortHighScores();
     }
+    HighScoreTable[11] = player;
+}
+
+void SaveHighScores() {
+    char finalPath[4096];
+    SysFinalPath(HighScoreFileName, finalPath, sizeof finalPath);
+    const std::string table = finalPath;
+
+    // Opened for writing: a file we may not write must fail the save with "access denied",
+    // not be quietly replaced by the rename (which only needs the folder to be writable).
+    LockedTable held;
+    if (SysFileExists(table.c_str())) {
+        LockTable(table, held);
+        if (held.File.IsOpen) {
+            unsigned char now[HighScoreFileSize];
+            std::size_t got = 0;
+            CheckIO(SysReadFile(held.File.Handle, now, sizeof now, got));
+            MergeHighScores(now, got);
+        }
+    }
+    if (held.Locked) RemoveLeftovers(table);
 
     unsigned char bytes[HighScoreFileSize];
     EncodeHighScores(bytes);
-
-    TempFile temp;
-    temp.Name = std::string(HighScoreFileName) + "." + std::to_string(SysProcessId()) + ".tmp";
-    if (SysOpenFile(temp.Name.c_str(), SysOpenMode::CreateNew, temp.File.Handle) != 0) {
-        // No new file may be made here (a shared folder that only lets the table itself be
-        // written): save the plain way, into the table, as the game always could.
-        temp.Placed = true;
-        OpenFile table;
-        table.Open(HighScoreFileName, SysOpenMode::CreateNew);
-        CheckIO(SysWriteFile(table.Handle, bytes, sizeof bytes));
-        table.Close();
-        return;
-    }
-    temp.File.IsOpen = true;
-    CheckIO(SysWriteFile(temp.File.Handle, bytes, sizeof bytes));
-    CheckIO(SysSyncFile(temp.File.Handle));
-    temp.File.Close();
-    CheckIO(SysReplaceFile(temp.Name.c_str(), HighScoreFileName));
-    temp.Placed = true;
+    if (!WriteReplacing(table, bytes, held)) WriteInPlace(table, bytes);
+    Remember(bytes, TableSize);
 }

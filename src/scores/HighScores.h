@@ -34,7 +34,8 @@ void LoadHighScores();
 
 // The file's contents, as the load reads them: whole 16-byte records fill slots 1..10 in order,
 // the rest get ("--Player--", 0). A trailing partial record and records past the tenth are
-// ignored. LoadHighScores reads the file and hands its bytes here.
+// ignored. LoadHighScores reads the file and hands its bytes here; they become the file as this
+// copy last knew it.
 void DecodeHighScores(const unsigned char* bytes, std::size_t size);
 
 // Slots 1..10 as the save writes them: 160 bytes.
@@ -44,5 +45,14 @@ void EncodeHighScores(unsigned char (&bytes)[HighScoreFileSize]);
 // Selection sort of slots 1..11, best first.
 void SortHighScores();
 
-// Replaces the file by slots 1..10 (160 bytes); the old file stays whole if the save fails.
+// The file's bytes as they are now, merged into the table: each whole record of the first ten
+// that the file did not hold when this copy last read or wrote it (counted with repeats) was
+// added by another copy, and enters as a recorded result does, through slot 11 and the sort.
+// Slot 11 keeps the player's entry.
+void MergeHighScores(const unsigned char* bytes, std::size_t size);
+
+// Under a lock the copies of the game share, merges what other copies added, then writes slots
+// 1..10 (160 bytes) to the file a link names: by a new file renamed over the old one, or where
+// that cannot keep the file's links, owner, group and mode, into the file itself. The old file
+// stays whole if the save fails.
 void SaveHighScores();

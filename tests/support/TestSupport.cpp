@@ -59,11 +59,20 @@ ChildProcess StartChild(const std::vector<std::string>& argv, const std::string&
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
     uid_t uid = 0;
     gid_t gid = 0;
+    std::vector<gid_t> groups;
     if (!asUser.empty()) {
-        passwd* user = getpwnam(asUser.c_str());
-        if (!user) throw std::runtime_error("no user " + asUser);
+        // "user" or "user:group", the second as the user's one supplementary group.
+        std::size_t colon = asUser.find(':');
+        std::string name = asUser.substr(0, colon);
+        passwd* user = getpwnam(name.c_str());
+        if (!user) throw std::runtime_error("no user " + name);
         uid = user->pw_uid;
         gid = user->pw_gid;
+        if (colon != std::string::npos) {
+            group* extra = getgrnam(asUser.c_str() + colon + 1);
+            if (!extra) throw std::runtime_error("no group in " + asUser);
+            groups.push_back(extra->gr_gid);
+        }
     }
     pid_t pid = fork();
     if (pid == 0) {
@@ -79,7 +88,8 @@ ChildProcess StartChild(const std::vector<std::string>& argv, const std::string&
         int program = open(argv[0].c_str(), O_RDONLY | O_CLOEXEC);
         if (program < 0) _exit(127);
         if (chdir(dir.c_str()) != 0) _exit(126);
-        if (!asUser.empty() && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
+        if (!asUser.empty() &&
+            (setgroups(groups.size(), groups.data()) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
             _exit(125);
         if (fileSizeLimit >= 0) {
             rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};

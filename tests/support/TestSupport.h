@@ -35,7 +35,8 @@ struct ChildProcess {
     int Out, Err;   // read ends of its standard output and error
 };
 
-// Starts argv in dir with stdin closed, optionally as another user and on another X display;
+// Starts argv in dir with stdin closed, optionally as another user ("user", or "user:group" with
+// that group as its one supplementary group) and on another X display;
 // a fileSizeLimit of 0 or more caps the size of every file it writes (RLIMIT_FSIZE).
 ChildProcess StartChild(const std::vector<std::string>& argv, const std::string& dir,
                         const std::string& asUser = "", const std::string& display = "",

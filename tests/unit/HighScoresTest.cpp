@@ -233,6 +233,68 @@ TEST_F(HighScores, SortPlacesTheNewEntryExactlyAsTheSelectionSortDoes) {
     }
 }
 
+// What another copy added since this copy last read the file comes in where it belongs; what
+// this copy knew already, or what the other copy dropped, changes nothing.
+TEST_F(HighScores, MergeTakesInOnlyWhatAnotherCopyAdded) {
+    std::vector<std::string> read; // the file as this copy loaded it: a..j with 100, 90, ..., 10
+    for (int i = 0; i < 10; ++i)
+        read.push_back(Record(std::string(1, static_cast<char>('a' + i)), 100 - 10 * i));
+    // The file now: the records as loaded, with some put in at a position and the last dropped.
+    auto now = [&](int at, std::vector<std::string> added, int keep = 10) {
+        std::vector<std::string> records = read;
+        records.insert(records.begin() + at, added.begin(), added.end());
+        std::string bytes;
+        for (int i = 0; i < keep; ++i)
+            bytes += records[i];
+        return bytes;
+    };
+    auto ours = [](std::vector<Slot> changed) { // this copy's table, with its own 55 recorded
+        std::vector<Slot> table = {{"a", 100}, {"b", 90}, {"c", 80}, {"d", 70}, {"e", 60},
+                                   {"me", 55}, {"f", 50}, {"g", 40}, {"h", 30}, {"i", 20}};
+        for (const Slot& slot : changed) {
+            table.insert(std::find_if(table.begin(), table.end(),
+                                      [&](const Slot& s) { return s.Points < slot.Points; }),
+                         slot);
+            table.pop_back();
+        }
+        return table;
+    };
+    const struct {
+        const char* What;
+        std::string Now;
+        std::vector<Slot> Table;
+    } cases[] = {
+        {"the file as this copy read it", now(0, {}), ours({})},
+        {"another copy's 75", now(3, {Record("x", 75)}), ours({{"x", 75}})},
+        {"the same record once more, counted with repeats", now(3, {Record("c", 80)}),
+         ours({{"c", 80}})},
+        {"two results of another copy", now(0, {Record("y", 200), Record("z", 65)}),
+         ours({{"y", 200}, {"z", 65}})},
+        {"worse than all ten stays out", now(10, {Record("low", 5)}), ours({})},
+        {"entries the other copy dropped stay", now(0, {}, 3) + Record("x", 75).substr(0, 9),
+         ours({})},
+        {"records past the tenth are not read", now(10, {Record("z", 99)}, 11), ours({})},
+        {"a length byte of 255 enters as ten characters", now(1, {Record("ABCDEFGHIJ", 95, 255)}),
+         ours({{"ABCDEFGHIJ", 95}})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        std::string loaded;
+        for (const std::string& record : read)
+            loaded += record;
+        DecodeHighScores(reinterpret_cast<const unsigned char*>(loaded.data()), loaded.size());
+        SetEntryName(HighScoreTable[11], "me");
+        HighScoreTable[11].Points = 55;
+        SortHighScores();
+        HighScoreTable[11] = {};
+        SetEntryName(HighScoreTable[11], "player");
+
+        MergeHighScores(reinterpret_cast<const unsigned char*>(c.Now.data()), c.Now.size());
+        EXPECT_EQ(Slots(1, 10), c.Table);
+        EXPECT_EQ(Slots(11, 11), (std::vector<Slot>{{"player", 0}})) << "slot 11 is the player's";
+    }
+}
+
 // Runs action in a child process, optionally as user nobody and with a cap on file sizes;
 // returns the I/O error code it failed with, 0 when it succeeded.
 int RunInChild(const std::function<void()>& action, bool asNobody, rlim_t fileSizeLimit) {
@@ -291,6 +353,14 @@ TEST_F(HighScores, FailedFileOperationsReportTheCodeAndKeepTheOldFile) {
         {"first start in a directory that allows no new file",
          [&] { chmod(dir.Path().c_str(), 0555); }, true, RLIM_INFINITY, LoadHighScores, 5, false},
         {"load of an unreadable file", oldFile(0222), true, RLIM_INFINITY, LoadHighScores, 5, true},
+        // Where no new file may be made the table is written in place, and a full disk there
+        // must not have emptied it first.
+        {"in-place save with the disk full",
+         [&] {
+             oldFile(0666)();
+             chmod(dir.Path().c_str(), 0555);
+         },
+         true, 0, SaveHighScores, 101, true},
         // The last step, the rename, fails when a folder has the file's name.
         {"save over a folder", [] { fs::create_directories(fs::path(HighScoreFileName) / "in"); },
          false, RLIM_INFINITY, SaveHighScores, 5, false},
@@ -333,6 +403,147 @@ TEST_F(HighScores, SaveWorksWhereOnlyTheTableMayBeWrittenAndKeepsItsPermissions)
     struct stat info{};
     ASSERT_EQ(stat(HighScoreFileName, &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// Where a rename would split links, or the folder allows no new file, the table is written
+// where it is: overwritten, then cut to ten records. A symbolic link stays, its file is updated.
+TEST_F(HighScores, SaveWritesThroughLinksAndInPlaceWhereARenameCannotServe) {
+    std::string twelve;
+    for (int i = 0; i < 12; ++i)
+        twelve += Record("r" + std::to_string(i), 100 - i);
+    passwd* nobody = getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    auto table = [&](const char* name) { // the player's own
+        WriteFileBytes(name, twelve);
+        ASSERT_EQ(chown(name, nobody->pw_uid, nobody->pw_gid), 0);
+    };
+    const struct {
+        const char* What;
+        std::function<void()> Setup;
+        const char* File; // where the bytes are
+        bool InPlace;
+    } cases[] = {
+        {"the folder allows no new file",
+         [&] {
+             table(HighScoreFileName);
+             chmod(".", 0555);
+         },
+         HighScoreFileName, true},
+        {"a second hard link",
+         [&] {
+             table(HighScoreFileName);
+             fs::create_hard_link(HighScoreFileName, "shared/other.dat");
+         },
+         HighScoreFileName, true},
+        {"a symbolic link to another folder",
+         [&] {
+             table("shared/scores.dat");
+             fs::create_symlink("shared/scores.dat", HighScoreFileName);
+         },
+         "shared/scores.dat", false},
+        {"a symbolic link into a folder that allows no new file",
+         [&] {
+             table("shared/scores.dat");
+             fs::create_symlink("shared/scores.dat", HighScoreFileName);
+             chmod("shared", 0555);
+         },
+         "shared/scores.dat", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        fs::create_directory("shared");
+        chmod("shared", 0777);
+        c.Setup();
+        struct stat before{}, link{};
+        ASSERT_EQ(stat(c.File, &before), 0);
+        ASSERT_EQ(lstat(HighScoreFileName, &link), 0);
+        std::set<std::string> entries = DirEntries("."), shared = DirEntries("shared");
+
+        EXPECT_EQ(RunInChild(
+                      [] {
+                          LoadHighScores();
+                          SaveHighScores();
+                      },
+                      true, RLIM_INFINITY),
+                  0);
+
+        chmod(".", 0777);
+        chmod("shared", 0777);
+        EXPECT_EQ(ReadFileBytes(c.File), twelve.substr(0, 160));
+        EXPECT_EQ(DirEntries("."), entries);
+        EXPECT_EQ(DirEntries("shared"), shared);
+        struct stat after{}, linkAfter{};
+        ASSERT_EQ(stat(c.File, &after), 0);
+        ASSERT_EQ(lstat(HighScoreFileName, &linkAfter), 0);
+        EXPECT_EQ(after.st_ino == before.st_ino, c.InPlace);
+        EXPECT_EQ(after.st_nlink, before.st_nlink);
+        EXPECT_EQ(S_ISLNK(linkAfter.st_mode), S_ISLNK(link.st_mode));
+        fs::remove(HighScoreFileName);
+        fs::remove_all("shared");
+    }
+}
+
+// Copies that loaded the same table and then save at the same moment: the lock lets one save
+// at a time, each merging what those before it wrote, so no result is lost.
+TEST_F(HighScores, CopiesSavingAtOnceKeepEveryResult) {
+    LoadHighScores();
+    SaveHighScores();
+    constexpr int Copies = 8;
+    int go[2], loaded[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(loaded), 0);
+    std::vector<pid_t> copies;
+    for (int i = 0; i < Copies; ++i) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            close(go[1]);
+            LoadHighScores();
+            char byte = 'l';
+            if (write(loaded[1], &byte, 1) != 1 || read(go[0], &byte, 1) != 0) _exit(2);
+            SetEntryName(HighScoreTable[11], "copy" + std::to_string(i));
+            HighScoreTable[11].Points = 100 + i;
+            SortHighScores();
+            SaveHighScores();
+            _exit(0);
+        }
+        copies.push_back(pid);
+    }
+    close(go[0]);
+    close(loaded[1]);
+    char byte;
+    for (int i = 0; i < Copies; ++i)
+        ASSERT_EQ(read(loaded[0], &byte, 1), 1);
+    close(loaded[0]);
+    close(go[1]); // all go at once
+    for (pid_t pid : copies) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    LoadHighScores();
+    std::vector<Slot> expected;
+    for (int i = Copies - 1; i >= 0; --i)
+        expected.push_back({"copy" + std::to_string(i), 100 + i});
+    expected.resize(10, {"--Player--", 0});
+    EXPECT_EQ(Slots(1, 10), expected);
+}
+
+// Saves killed in the middle leave "highScores.dat.<process>.tmp"; the next save removes those
+// of processes that have ended, and nothing else.
+TEST_F(HighScores, SaveRemovesTheLeftoversOfEndedSaves) {
+    pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    const std::string gone = std::string(HighScoreFileName) + "." + std::to_string(ended) + ".tmp";
+    const std::set<std::string> kept = {HighScoreFileName, "highScores.dat.1.tmp",
+                                        "highScores.dat.x" + std::to_string(ended) + ".tmp",
+                                        "other.dat." + std::to_string(ended) + ".tmp"};
+    for (const std::string& name : kept)
+        WriteFileBytes(name, "");
+    WriteFileBytes(gone, "");
+    LoadHighScores();
+    SaveHighScores();
+    EXPECT_EQ(DirEntries(dir.Path()), kept);
 }
 } // namespace
 

@@ -3,13 +3,16 @@
 #include "platform/x11/CloseSignals.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -188,22 +191,96 @@ int SysSyncFile(SysFile file) {
 
 int SysCloseFile(SysFile file) { return close(static_cast<int>(file)) == 0 ? 0 : IoCode(errno); }
 
+int SysTruncateFile(SysFile file, std::int64_t size) {
+    int result;
+    do result = ftruncate(static_cast<int>(file), size);
+    while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : IoCode(errno);
+}
+
+bool SysLockFile(SysFile file) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (flock(static_cast<int>(file), LOCK_EX | LOCK_NB) == 0) return true;
+        // A file system without locks will not grant one by waiting.
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        timespec pause{0, 10000000};
+        nanosleep(&pause, nullptr);
+    }
+    return false;
+}
+
+void SysUnlockFile(SysFile file) {
+    flock(static_cast<int>(file), LOCK_UN);
+}
+
+bool SysIsFileAt(SysFile file, const char* name) {
+    struct stat held{}, named{};
+    return fstat(static_cast<int>(file), &held) == 0 && stat(name, &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+void SysFinalPath(const char* name, char* path, std::size_t size) {
+    struct stat info{};
+    char resolved[PATH_MAX];
+    const char* result = name;
+    if (lstat(name, &info) == 0 && S_ISLNK(info.st_mode) && realpath(name, resolved) &&
+        std::strlen(resolved) < size)
+        result = resolved;
+    std::snprintf(path, size, "%s", result);
+}
+
+namespace {
+std::string FolderOf(const char* name) {
+    std::string dir(name);
+    std::size_t slash = dir.rfind('/');
+    return slash == std::string::npos ? "." : dir.substr(0, slash == 0 ? 1 : slash);
+}
+} // namespace
+
+int SysCreateTempFile(const char* target, const char* tempName, SysFile& file, bool& named) {
+#ifdef O_TMPFILE
+    // Nameless until it is whole, so a kill in the middle leaves nothing behind. The name comes
+    // through /proc, so without it the file is named from the start.
+    int fd = access("/proc/self/fd", X_OK) == 0
+                 ? open(FolderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666)
+                 : -1;
+    if (fd >= 0) {
+        named = false;
+        file = fd;
+        return 0;
+    }
+#endif
+    named = true;
+    return SysOpenFile(tempName, SysOpenMode::CreateNew, file);
+}
+
+int SysNameTempFile(SysFile file, const char* tempName) {
+    std::string self = "/proc/self/fd/" + std::to_string(file);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tempName, AT_SYMLINK_FOLLOW) == 0) return 0;
+        // A leftover of an earlier process with our number.
+        if (errno != EEXIST) break;
+        unlink(tempName);
+    }
+    return IoCode(errno);
+}
+
 int SysReplaceFile(const char* from, const char* to) {
-    // The new file takes the old one's permissions (and owner, where we may give it), so a
-    // table shared by a group stays usable by the group.
+    // The new file must take the old one's owner, group and mode, so a table shared by a group
+    // stays usable by all of it; one that cannot, or that would split hard links, is refused.
     struct stat old{};
     if (stat(to, &old) == 0 && S_ISREG(old.st_mode)) {
-        chmod(from, old.st_mode & 07777);
-        if (chown(from, old.st_uid, old.st_gid) != 0) {
-            // Only the owner's own files or root may change hands; the permissions still hold.
-        }
+        if (old.st_nlink > 1) return 5;
+        if (chown(from, old.st_uid, old.st_gid) != 0) return 5;
+        // After the chown, which clears the set-id bits.
+        if (chmod(from, old.st_mode & 07777) != 0) return 5;
+        struct stat made{};
+        if (stat(from, &made) != 0) return IoCode(errno);
+        if ((made.st_mode & 07777) != (old.st_mode & 07777)) return 5;
     }
     if (rename(from, to) != 0) return IoCode(errno);
     // Make the rename itself survive a power cut: sync the directory that holds it.
-    std::string dir(to);
-    std::size_t slash = dir.rfind('/');
-    dir = slash == std::string::npos ? "." : dir.substr(0, slash == 0 ? 1 : slash);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         fsync(fd);
         close(fd);
@@ -212,5 +289,18 @@ int SysReplaceFile(const char* from, const char* to) {
 }
 
 int SysDeleteFile(const char* name) { return unlink(name) == 0 ? 0 : IoCode(errno); }
+
+void SysListFolder(const char* folder, SysFolderVisitor visit, void* context) {
+    DIR* dir = opendir(folder);
+    if (!dir) return;
+    while (dirent* entry = readdir(dir))
+        visit(entry->d_name, context);
+    closedir(dir);
+}
+
+bool SysProcessAlive(std::uint32_t id) {
+    if (id == 0 || id > static_cast<std::uint32_t>(INT32_MAX)) return false;
+    return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+}
 
 std::uint32_t SysProcessId() { return static_cast<std::uint32_t>(getpid()); }

@@ -1,6 +1,7 @@
 // The files of the Win32 backend: the I/O codes a failure gives, and what succeeds.
 #include "platform/Sys.h"
 #include "platform/win32/Win32.h"
+#include "scores/HighScores.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ class Win32Files : public testing::Test {
     }
     void TearDown() override {
         SetFileAttributesA("readonly.dat", FILE_ATTRIBUTE_NORMAL);
-        for (const char* name : {"a.dat", "b.dat", "readonly.dat"})
+        for (const char* name : {"a.dat", "b.dat", "readonly.dat", "highScores.dat"})
             DeleteFileA(name);
         RemoveDirectoryA("folder.dat");
         SetCurrentDirectoryA(previous_);
@@ -124,4 +125,67 @@ TEST_F(Win32Files, ReplaceOverwritesAndDeleteRemoves) {
     EXPECT_EQ(SysReplaceFile("missing.dat", "b.dat"), 2);
     EXPECT_EQ(SysDeleteFile("b.dat"), 0);
     EXPECT_EQ(SysDeleteFile("b.dat"), 2);
+}
+
+// Another program holds the table open without delete sharing, so the rename is refused: the
+// save writes into the table instead, and leaves no temporary file.
+TEST_F(Win32Files, SaveWritesInPlaceWhileAnotherProgramHoldsTheTable) {
+    auto fileIndex = [] {
+        HANDLE file = CreateFileA("highScores.dat", 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        GetFileInformationByHandle(file, &info);
+        CloseHandle(file);
+        return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    };
+    // Alone, the save replaces the table, though its own lock holds the old one open.
+    PlayerName = "--Player--";
+    LoadHighScores();
+    std::uint64_t created = fileIndex();
+    SaveHighScores();
+    EXPECT_NE(fileIndex(), created);
+
+    std::string old(20 * 16, 'x'); // twenty records: the save cuts it to ten
+    Make("highScores.dat", old);
+    HANDLE other = CreateFileA("highScores.dat", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    Make("a.dat", "new");
+    EXPECT_NE(SysReplaceFile("a.dat", "highScores.dat"), 0) << "the replace is refused";
+
+    LoadHighScores();
+    std::uint64_t held = fileIndex();
+    SaveHighScores();
+    EXPECT_EQ(fileIndex(), held);
+    CloseHandle(other);
+    SysFile file = 0;
+    ASSERT_EQ(SysOpenFile("highScores.dat", SysOpenMode::ReadOnly, file), 0);
+    std::int64_t size = 0;
+    EXPECT_EQ(SysFileSize(file, size), 0);
+    EXPECT_EQ(size, 160);
+    SysCloseFile(file);
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA("*.tmp", &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left behind: " << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+// The lock keeps a second copy out for about a second, yet never the table's bytes: the
+// in-place write goes through another handle while the lock is held.
+TEST_F(Win32Files, LockIsExclusiveButLeavesTheBytesFree) {
+    Make("a.dat", "old");
+    SysFile first = 0, second = 0;
+    ASSERT_EQ(SysOpenFile("a.dat", SysOpenMode::ReadWrite, first), 0);
+    ASSERT_EQ(SysOpenFile("a.dat", SysOpenMode::ReadWrite, second), 0);
+    ASSERT_TRUE(SysLockFile(first));
+    EXPECT_FALSE(SysLockFile(second));
+    EXPECT_EQ(SysWriteFile(second, "new and longer", 14), 0);
+    EXPECT_EQ(SysTruncateFile(second, 7), 0);
+    EXPECT_EQ(Read("a.dat"), "new and");
+    SysUnlockFile(first);
+    EXPECT_TRUE(SysLockFile(second));
+    EXPECT_TRUE(SysIsFileAt(second, "a.dat"));
+    EXPECT_FALSE(SysIsFileAt(second, "b.dat"));
+    SysCloseFile(first);
+    SysCloseFile(second);
 }
