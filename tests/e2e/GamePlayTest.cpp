@@ -16,19 +16,10 @@ constexpr int NewGame[] = {400, 475}, Options[] = {400, 375}, Exit[] = {400, 75}
 constexpr int NameField[] = {400, 475}, OptionsBack[] = {400, 375};
 constexpr int QuitToMenu[] = {400, 475}, Resume[] = {400, 375}, MainMenu[] = {200, 75};
 
-std::string Record(const std::string& name, std::int32_t points) {
-    std::string r(16, '\0');
-    r[0] = static_cast<char>(name.size());
-    std::memcpy(&r[1], name.data(), name.size());
-    for (int i = 0; i < 4; ++i)
-        r[12 + i] = static_cast<char>((static_cast<std::uint32_t>(points) >> (8 * i)) & 0xFF);
-    return r;
-}
-
 std::string DefaultTable() {
     std::string table;
     for (int i = 0; i < 10; ++i)
-        table += Record("--Player--", 0);
+        table += ScoreRecord("--Player--", 0);
     return table;
 }
 
@@ -143,7 +134,7 @@ TEST_F(GamePlay, TypedNameIsStoredWithTheResult) {
     // A table of poor results, so that any finished game enters it.
     std::string table;
     for (int i = 0; i < 10; ++i)
-        table += Record("low", -5 - i);
+        table += ScoreRecord("low", -5 - i);
     WriteFileBytes("highScores.dat", table);
     Start();
     game->Click(Options[0], Options[1]);
@@ -169,7 +160,7 @@ TEST_F(GamePlay, TypedNameIsStoredWithTheResult) {
 TEST_F(GamePlay, CloseRequestMidGameEndsTheRunAndSaves) {
     std::string table;
     for (int i = 0; i < 10; ++i)
-        table += Record("old", 100 - i);
+        table += ScoreRecord("old", 100 - i);
     WriteFileBytes("highScores.dat", table);
     Start();
     game->Click(NewGame[0], NewGame[1]);

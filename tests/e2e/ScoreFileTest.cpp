@@ -18,15 +18,6 @@ namespace {
 constexpr int NewGame[] = {400, 475}, Options[] = {400, 375}, Exit[] = {400, 75};
 constexpr int NameField[] = {400, 475}, OptionsBack[] = {400, 375}, QuitToMenu[] = {400, 475};
 
-std::string Record(const std::string& name, std::int32_t points) {
-    std::string record(16, '\0');
-    record[0] = static_cast<char>(name.size());
-    record.replace(1, name.size(), name);
-    for (int i = 0; i < 4; ++i)
-        record[12 + i] = static_cast<char>((static_cast<std::uint32_t>(points) >> (8 * i)) & 0xFF);
-    return record;
-}
-
 std::size_t TempFilesIn(const std::string& dir) {
     std::size_t count = 0;
     for (const auto& entry : fs::directory_iterator(dir))
@@ -100,10 +91,10 @@ TEST(ScoreFile, FirstStartThenCloseLeavesTenDefaultRecords) {
 // Tables that players share or reach through links: the save updates the file where it is and
 // keeps its links, owner, group and mode, so every player can go on using it.
 TEST(ScoreFile, SharedAndLinkedTablesAreUpdatedWhereTheyAre) {
-    const std::string before = Record("Anna", 5) + Record("Ben", 4);
+    const std::string before = ScoreRecord("Anna", 5) + ScoreRecord("Ben", 4);
     std::string after = before;
     for (int i = 0; i < 8; ++i)
-        after += Record("--Player--", 0);
+        after += ScoreRecord("--Player--", 0);
     const gid_t users = getgrnam("users")->gr_gid;
     const uid_t daemon = getpwnam("daemon")->pw_uid;
     struct stat info{};
@@ -188,7 +179,7 @@ TEST(ScoreFile, TwoCopiesInOneFolderBothKeepTheirResults) {
     CopyGameImages(dir.Path());
     std::string table;
     for (int i = 0; i < 10; ++i)
-        table += Record("low", -5 - i);
+        table += ScoreRecord("low", -5 - i);
     WriteFileBytes("highScores.dat", table);
 
     // A named player's game of 0 points, recorded through Quit To Menu.
@@ -217,13 +208,13 @@ TEST(ScoreFile, TwoCopiesInOneFolderBothKeepTheirResults) {
 
     // A typed name overwrites the start of "--Player--"; the rest stays behind it.
     auto typed = [](const std::string& name) {
-        std::string record = Record("--Player--", 0);
+        std::string record = ScoreRecord("--Player--", 0);
         record[0] = static_cast<char>(name.size());
         return record.replace(1, name.size(), name);
     };
     std::string expected = typed("bob") + typed("ann");
     for (int i = 0; i < 8; ++i)
-        expected += Record("low", -5 - i);
+        expected += ScoreRecord("low", -5 - i);
     EXPECT_EQ(ReadFileBytes("highScores.dat"), expected);
 }
 } // namespace

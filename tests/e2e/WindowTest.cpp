@@ -15,23 +15,14 @@ namespace {
 const std::string TimerLines("Performance Counter frequency: 1000000000 ticks per second\r\n"
                              "Start Time: [0-9]+\r\n");
 
-std::string Record(const std::string& name, std::int32_t points) {
-    std::string r(16, '\0');
-    r[0] = static_cast<char>(name.size());
-    std::memcpy(&r[1], name.data(), name.size());
-    for (int i = 0; i < 4; ++i)
-        r[12 + i] = static_cast<char>((static_cast<std::uint32_t>(points) >> (8 * i)) & 0xFF);
-    return r;
-}
-
 // Starts the game on a table of poor results and leaves a game through the pause menu, which
 // records its result of 0 without saving it; the table the save must then write. Each press is
 // held long enough for a frame of a loaded machine to see it.
 std::string StartWithAPendingResult(const PrivateDisplay& display, GameProcess& game) {
-    std::string poor, expected = Record("--Player--", 0);
+    std::string poor, expected = ScoreRecord("--Player--", 0);
     for (int i = 0; i < 10; ++i) {
-        poor += Record("low", -5 - i);
-        if (i < 9) expected += Record("low", -5 - i);
+        poor += ScoreRecord("low", -5 - i);
+        if (i < 9) expected += ScoreRecord("low", -5 - i);
     }
     WriteFileBytes("highScores.dat", poor);
     if (!game.WaitForWindow()) return "";

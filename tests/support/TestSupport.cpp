@@ -52,6 +52,15 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string ScoreRecord(const std::string& name, std::int32_t points) {
+    std::string record(16, '\0');
+    record[0] = static_cast<char>(name.size());
+    record.replace(1, name.size(), name);
+    for (int i = 0; i < 4; ++i)
+        record[12 + i] = static_cast<char>((static_cast<std::uint32_t>(points) >> (8 * i)) & 0xFF);
+    return record;
+}
+
 ChildProcess StartChild(const std::vector<std::string>& argv, const std::string& dir,
                         const std::string& asUser, const std::string& display,
                         long long fileSizeLimit) {

@@ -1,6 +1,7 @@
 // TestSupport.h - working directories and child processes for the tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ void CopyGameImages(const std::string& dir);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// One 16-byte record of "highScores.dat": the name's length, its bytes, the score little-endian.
+std::string ScoreRecord(const std::string& name, std::int32_t points);
 
 struct ProcessResult {
     int ExitCode = -1;       // exit status, or 128 + signal
