@@ -16,7 +16,8 @@ void InstallCloseSignals() {
     struct sigaction action {};
     action.sa_handler = MarkClose;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // Once only: a second signal ends a run that is stuck the plain way.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);
 }
