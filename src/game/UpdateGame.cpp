@@ -113,8 +113,8 @@ void UpdateRunning() {
 
     if (KeyDown(KeyEscape)) {
         Keys[KeyEscape] = false;
-        KeyReleased[KeyEscape] = false;
-        Paused = true;
+        if (!KeyHeld[KeyEscape]) Paused = true;
+        KeyHeld[KeyEscape] = true;
     }
 }
 
@@ -128,11 +128,12 @@ void UpdatePaused() {
         }
         if (MouseOverButton(ResumeButton)) Paused = false;
     }
-    // Escape toggles the pause both ways, as a player expects; but only a new press resumes,
-    // so the key held down that paused the game does not resume it at the repeat rate.
+    // Escape toggles the pause both ways, as a player expects; but only a new press, so a key
+    // held down does not flip the pause at the repeat rate.
     if (KeyDown(KeyEscape)) {
         Keys[KeyEscape] = false;
-        if (KeyReleased[KeyEscape]) Paused = false;
+        if (!KeyHeld[KeyEscape]) Paused = false;
+        KeyHeld[KeyEscape] = true;
     }
 }
 

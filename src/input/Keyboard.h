@@ -5,9 +5,9 @@
 
 extern bool Keys[256];
 
-// Set when a key goes up; the game clears an entry to tell a fresh press of that key from the
-// auto-repeat of a key still held.
-extern bool KeyReleased[256];
+// Set by the game when it acts on a key, cleared when the key goes up: the auto-repeat of a key
+// still held down then acts no more.
+extern bool KeyHeld[256];
 
 // The entry for code; reading does not clear it.
 bool KeyDown(std::uint8_t code);

@@ -60,7 +60,7 @@ class GameRig : public ::testing::Test {
         MouseClick = false;
         for (bool& key : Keys)
             key = false;
-        for (bool& key : KeyReleased)
+        for (bool& key : KeyHeld)
             key = false;
         Paused = false;
         QuitRequested = false;

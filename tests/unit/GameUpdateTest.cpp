@@ -223,7 +223,7 @@ TEST_F(GameUpdate, PauseFreezesTheTargetAndEscapeToggles) {
     EXPECT_DOUBLE_EQ(TargetTimeLeft, left - 16.0);
 }
 
-// Escape held down repeats its key-down; only a press after the key went up resumes.
+// Escape held down repeats its key-down; only a press after the key went up flips the pause.
 TEST_F(GameUpdate, HeldEscapePausesOnceAndStaysPaused) {
     struct Case {
         const char* what;
@@ -235,6 +235,7 @@ TEST_F(GameUpdate, HeldEscapePausesOnceAndStaysPaused) {
         {"let go", {"d", "u", ""}, true},
         {"let go and pressed again", {"d", "ud"}, false},
         {"let go, then pressed in a later frame", {"d", "u", "", "d"}, false},
+        {"pressed again and held: resumed for good", {"d", "u", "d", "d", "dd", "d"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
