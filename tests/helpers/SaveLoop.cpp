@@ -20,7 +20,9 @@ int main() {
     LoadHighScores();
     // One byte on standard output: the test starts its clock from here.
     if (write(STDOUT_FILENO, "r", 1) != 1) return 2;
-    for (bool newTable = true;; newTable = !newTable) {
+    // The first save writes the table the file does not hold, so every kill after it shows,
+    // however long a save takes on a busy machine.
+    for (bool newTable = EntryName(HighScoreTable[1]) != "new";; newTable = !newTable) {
         Fill(newTable);
         SaveHighScores();
     }
