@@ -95,6 +95,10 @@ void Remember(const unsigned char* bytes, std::size_t records) {
 struct LockedTable {
     OpenFile File;
     bool Locked = false;
+    bool Released = false; // let go before the rename, where the system needs it closed
+    bool Read = false;
+    unsigned char Bytes[HighScoreFileSize]; // what was read under the lock
+    std::size_t Got = 0;
 
     void Unlock() {
         if (Locked) SysUnlockFile(File.Handle);
@@ -117,6 +121,26 @@ void LockTable(const std::string& table, LockedTable& held) {
         held.Release();
         if (!SysFileExists(table.c_str())) return;
     }
+}
+
+// Merges in what other copies added to the table since this copy last knew it.
+void LockAndMerge(const std::string& table, LockedTable& held) {
+    LockTable(table, held);
+    if (!held.File.IsOpen) return;
+    held.Got = 0;
+    CheckIO(SysReadFile(held.File.Handle, held.Bytes, sizeof held.Bytes, held.Got));
+    held.Read = true;
+    MergeHighScores(held.Bytes, held.Got);
+}
+
+// Where the lock was let go, or another copy's table came in meanwhile: the table is read
+// again under a new lock. What the last read held is merged already; only what came since is.
+void MergeAgain(const std::string& table, LockedTable& held) {
+    held.Release();
+    held.Released = false;
+    if (held.Read) Remember(held.Bytes, std::min<std::size_t>(held.Got / RecordSize, TableSize));
+    held.Read = false;
+    if (SysFileExists(table.c_str())) LockAndMerge(table, held);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -151,28 +175,38 @@ void RemoveLeftovers(const std::string& table) {
         &scan);
 }
 
-// Writes the new table beside the old one and renames it over; false, with nothing left
-// behind, where no new file may be made or the rename is refused.
-bool WriteReplacing(const std::string& table, const unsigned char (&bytes)[HighScoreFileSize],
-                    LockedTable& held) {
+enum class Written { Replaced, Refused, Stale };
+
+// Writes the new table beside the old one and renames it over; Refused, with nothing left
+// behind, where no new file may be made or the rename is refused. Stale, the lock still held,
+// where checkFresh and another copy's table was renamed in since ours was read.
+Written WriteReplacing(const std::string& table, const unsigned char (&bytes)[HighScoreFileSize],
+                       LockedTable& held, bool checkFresh) {
     TempFile temp;
     temp.Name = table + "." + std::to_string(SysProcessId()) + ".tmp";
     bool named = false;
     if (SysCreateTempFile(table.c_str(), temp.Name.c_str(), temp.File.Handle, named) != 0)
-        return false;
+        return Written::Refused;
     temp.File.IsOpen = true;
     temp.Named = named;
     CheckIO(SysWriteFile(temp.File.Handle, bytes, sizeof bytes));
     CheckIO(SysSyncFile(temp.File.Handle));
     if (!temp.Named) {
-        if (SysNameTempFile(temp.File.Handle, temp.Name.c_str()) != 0) return false;
+        if (SysNameTempFile(temp.File.Handle, temp.Name.c_str()) != 0) return Written::Refused;
         temp.Named = true;
     }
     temp.File.Close();
-    if (!SysReplacesOpenFiles) held.Release();
-    if (SysReplaceFile(temp.Name.c_str(), table.c_str()) != 0) return false;
+    if (!SysReplacesOpenFiles) {
+        // A copy that let go of the lock renames a moment later, and may land after we took
+        // the lock and read; what it wrote must be in ours.
+        if (checkFresh && held.File.IsOpen && !SysIsFileAt(held.File.Handle, table.c_str()))
+            return Written::Stale;
+        held.Release();
+        held.Released = true;
+    }
+    if (SysReplaceFile(temp.Name.c_str(), table.c_str()) != 0) return Written::Refused;
     temp.Placed = true;
-    return true;
+    return Written::Replaced;
 }
 
 // Into the table itself, for folders and files the rename cannot serve. The old bytes stay
@@ -278,19 +312,24 @@ void SaveHighScores() {
     // Opened for writing: a file we may not write must fail the save with "access denied",
     // not be quietly replaced by the rename (which only needs the folder to be writable).
     LockedTable held;
-    if (SysFileExists(table.c_str())) {
-        LockTable(table, held);
-        if (held.File.IsOpen) {
-            unsigned char now[HighScoreFileSize];
-            std::size_t got = 0;
-            CheckIO(SysReadFile(held.File.Handle, now, sizeof now, got));
-            MergeHighScores(now, got);
-        }
-    }
+    if (SysFileExists(table.c_str())) LockAndMerge(table, held);
     if (held.Locked) RemoveLeftovers(table);
 
     unsigned char bytes[HighScoreFileSize];
     EncodeHighScores(bytes);
-    if (!WriteReplacing(table, bytes, held)) WriteInPlace(table, bytes);
+    Written written = WriteReplacing(table, bytes, held, true);
+    for (int again = 1; written == Written::Stale; ++again) {
+        MergeAgain(table, held);
+        EncodeHighScores(bytes);
+        written = WriteReplacing(table, bytes, held, again < 10);
+    }
+    if (written == Written::Refused) {
+        // Never into the table without the lock: another copy may have saved since we read.
+        if (held.Released) {
+            MergeAgain(table, held);
+            EncodeHighScores(bytes);
+        }
+        WriteInPlace(table, bytes);
+    }
     Remember(bytes, TableSize);
 }

@@ -47,6 +47,44 @@ class Win32Files : public testing::Test {
     std::string dir_;
     char previous_[MAX_PATH] = {};
 };
+
+// Another copy of the game, in a thread: once our save made its new table, it waits for the
+// lock, then saves its result of 100 in place.
+struct OtherCopy {
+    HANDLE Ready = CreateEventA(nullptr, TRUE, FALSE, nullptr); // watching for our save
+    HANDLE Done = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // our save returned
+    bool SawRelease = false;
+};
+
+DWORD WINAPI OtherCopySaves(void* context) {
+    auto& other = *static_cast<OtherCopy*>(context);
+    HANDLE table = CreateFileA("highScores.dat", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Our save's new table, made while it holds the lock: wait there for the lock to go.
+    WIN32_FIND_DATAA found{};
+    HANDLE search = INVALID_HANDLE_VALUE;
+    SetEvent(other.Ready);
+    for (int i = 0; i < 100000 && search == INVALID_HANDLE_VALUE; ++i)
+        if ((search = FindFirstFileA("highScores.dat.*.tmp", &found)) == INVALID_HANDLE_VALUE)
+            Sleep(0);
+    if (search == INVALID_HANDLE_VALUE) return 1;
+    FindClose(search);
+    OVERLAPPED at{};
+    at.OffsetHigh = 0x7FFFFFFF; // the byte SysLockFile takes
+    other.SawRelease = LockFileEx(table, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
+    // Ten defaults before; our result now leads them.
+    char record[16] = {1, 'B'};
+    record[12] = 100;
+    DWORD n = 0;
+    WriteFile(table, record, sizeof record, &n, nullptr);
+    FlushFileBuffers(table);
+    // Held a while, as a slow save would; a save that ignores the lock returns meanwhile.
+    WaitForSingleObject(other.Done, 300);
+    UnlockFileEx(table, 0, 1, 0, &at);
+    CloseHandle(table);
+    return 0;
+}
 } // namespace
 
 TEST_F(Win32Files, FailedOpensGiveTheDesignedCodes) {
@@ -168,6 +206,38 @@ TEST_F(Win32Files, SaveWritesInPlaceWhileAnotherProgramHoldsTheTable) {
     HANDLE search = FindFirstFileA("*.tmp", &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left behind: " << found.cFileName;
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+// The table has a second hard link, so the rename is refused after the lock was let go for it.
+// Another copy takes the lock at that moment and saves its result; the in-place write that
+// follows must wait for it and take that result in, not write over it.
+TEST_F(Win32Files, SaveWhoseRenameIsRefusedKeepsWhatAnotherCopySavedMeanwhile) {
+    PlayerName = "--Player--";
+    LoadHighScores();
+    SaveHighScores();
+    ASSERT_TRUE(CreateHardLinkA("b.dat", "highScores.dat", nullptr));
+
+    OtherCopy other;
+    HANDLE thread = CreateThread(nullptr, 0, OtherCopySaves, &other, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(other.Ready, INFINITE);
+    SetEntryName(HighScoreTable[11], "A");
+    HighScoreTable[11].Points = 200;
+    SortHighScores();
+    SaveHighScores();
+    SetEvent(other.Done);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(other.Ready);
+    CloseHandle(other.Done);
+    EXPECT_TRUE(other.SawRelease);
+
+    LoadHighScores();
+    EXPECT_EQ(EntryName(HighScoreTable[1]), "A");
+    EXPECT_EQ(HighScoreTable[1].Points, 200);
+    EXPECT_EQ(EntryName(HighScoreTable[2]), "B");
+    EXPECT_EQ(HighScoreTable[2].Points, 100);
+    EXPECT_EQ(Read("b.dat"), Read("highScores.dat")) << "the links stay one file";
 }
 
 // The lock keeps a second copy out for about a second, yet never the table's bytes: the
