@@ -12,6 +12,13 @@
 
 namespace {
 bool GameStarted = false; // InitGame has run: there is a table to save
+
+// The font's lists go while the context is still current, then the window and context.
+void CloseScene() {
+    GameStarted = false;
+    FreeGlyphLists();
+    DestroyGameWindow(false);
+}
 } // namespace
 
 bool RunGame() {
@@ -39,9 +46,7 @@ bool RunGame() {
         }
     }
 
-    GameStarted = false;
-    FreeGlyphLists();
-    DestroyGameWindow(false);
+    CloseScene();
     return true;
 }
 
@@ -63,9 +68,7 @@ int RunGuarded(void (*body)()) {
 void EndRunNow() {
     int code = RunGuarded([] {
         if (!GameStarted) return;
-        GameStarted = false;
-        FreeGlyphLists();
-        DestroyGameWindow(false);
+        CloseScene();
         SaveHighScores();
     });
     std::exit(code);

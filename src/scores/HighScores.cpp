@@ -96,9 +96,6 @@ struct LockedTable {
     OpenFile File;
     bool Locked = false;
     bool Released = false; // let go before the rename, where the system needs it closed
-    bool Read = false;
-    unsigned char Bytes[HighScoreFileSize]; // what was read under the lock
-    std::size_t Got = 0;
 
     void Unlock() {
         if (Locked) SysUnlockFile(File.Handle);
@@ -123,23 +120,23 @@ void LockTable(const std::string& table, LockedTable& held) {
     }
 }
 
-// Merges in what other copies added to the table since this copy last knew it.
+// Merges in what other copies added to the table since this copy last knew it; from then on
+// the file as read is known, so a second read merges only what came since.
 void LockAndMerge(const std::string& table, LockedTable& held) {
     LockTable(table, held);
     if (!held.File.IsOpen) return;
-    held.Got = 0;
-    CheckIO(SysReadFile(held.File.Handle, held.Bytes, sizeof held.Bytes, held.Got));
-    held.Read = true;
-    MergeHighScores(held.Bytes, held.Got);
+    unsigned char now[HighScoreFileSize];
+    std::size_t got = 0;
+    CheckIO(SysReadFile(held.File.Handle, now, sizeof now, got));
+    MergeHighScores(now, got);
+    Remember(now, std::min<std::size_t>(got / RecordSize, TableSize));
 }
 
 // Where the lock was let go, or another copy's table came in meanwhile: the table is read
-// again under a new lock. What the last read held is merged already; only what came since is.
+// again under a new lock.
 void MergeAgain(const std::string& table, LockedTable& held) {
     held.Release();
     held.Released = false;
-    if (held.Read) Remember(held.Bytes, std::min<std::size_t>(held.Got / RecordSize, TableSize));
-    held.Read = false;
     if (SysFileExists(table.c_str())) LockAndMerge(table, held);
 }
 
@@ -153,7 +150,8 @@ std::string FolderOf(const std::string& path) {
 void RemoveLeftovers(const std::string& table) {
     struct Scan {
         std::string Folder, Prefix;
-    } scan{FolderOf(table), table.substr(FolderOf(table).size()) + "."};
+    } scan{FolderOf(table), ""};
+    scan.Prefix = table.substr(scan.Folder.size()) + ".";
     SysListFolder(
         scan.Folder.empty() ? "." : scan.Folder.c_str(),
         [](const char* name, void* context) {
