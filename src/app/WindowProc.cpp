@@ -31,10 +31,10 @@ LResult SYS_CALLBACK WindowProc(SysWindow window, std::uint32_t message, WParam 
         MouseMoved(LowWord(lParam), HighWord(lParam));
         return 0;
     case WmLButtonDown:
-        MouseClick = true;
+        MousePressed();
         return 0;
     case WmLButtonUp:
-        MouseClick = false;
+        MouseReleased();
         return 0;
     default:
         return SysDefWindowProc(window, message, wParam, lParam);

@@ -209,4 +209,7 @@ void UpdateGame() {
     default:
         break;
     }
+    // A press this update has seen may now take the release that came before it.
+    SettleMouse();
+    SettleKeys();
 }

@@ -8,8 +8,30 @@
 std::int32_t MouseX = 0;
 std::int32_t MouseY = 0;
 bool MouseClick = false;
+bool ClickUnseen = false;
+bool ClickReleaseDeferred = false;
 
 bool MouseClicked() { return MouseClick; }
+
+void MousePressed() {
+    MouseClick = true;
+    ClickUnseen = true;
+    ClickReleaseDeferred = false;
+}
+
+void MouseReleased() {
+    if (ClickUnseen)
+        ClickReleaseDeferred = true;
+    else
+        MouseClick = false;
+}
+
+void SettleMouse() {
+    ClickUnseen = false;
+    if (!ClickReleaseDeferred) return;
+    ClickReleaseDeferred = false;
+    MouseClick = false;
+}
 
 namespace {
 // The mapping is done in extended precision, each step rounded, then rounded to the nearest

@@ -7,6 +7,10 @@ extern std::int32_t MouseX;   // 0 at the left edge, 800 at the right
 extern std::int32_t MouseY;   // 0 at the bottom, 600 at the top
 extern bool MouseClick;       // set by a press, cleared by the release or by a consumer
 
+// A press no update has seen yet, and its release when that came before the update did.
+extern bool ClickUnseen;
+extern bool ClickReleaseDeferred;
+
 // The latch as it stands; reading does not clear it.
 bool MouseClicked();
 
@@ -15,6 +19,15 @@ bool MouseClicked();
 // significand, halves to even. A size of 0 maps to 0.
 std::int32_t MapMouseX(std::uint16_t x, std::int32_t width);
 std::int32_t MapMouseY(std::uint16_t y, std::int32_t height);
+
+// Called by WindowProc on left-button reports. A release whose press no update has seen yet
+// waits for the next update, so a click shorter than a frame is still taken.
+void MousePressed();
+void MouseReleased();
+
+// Called once at the end of each update: what it has seen is no longer unseen, and a waiting
+// release clears the latch.
+void SettleMouse();
 
 // Called by WindowProc on a mouse-move report, with the client coordinates of its lParam.
 void MouseMoved(std::uint16_t x, std::uint16_t y);

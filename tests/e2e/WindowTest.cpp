@@ -99,6 +99,7 @@ TEST(Window, ClosingEndsTheRunWithExitCodeZero) {
     const CloseCase cases[] = {
         {"close box", [](GameProcess& game) { game.Close(); }},
         {"Alt+F4", [](GameProcess& game) { game.Key("alt+F4"); }},
+        {"a back-to-back click on Exit", [](GameProcess& game) { game.Tap(400, 75); }},
     };
     for (const CloseCase& c : cases) {
         PrivateDisplay display;

@@ -151,6 +151,10 @@ void GameProcess::Click(int vx, int vy) {
     Pause(150);
 }
 
+void GameProcess::Tap(int vx, int vy) {
+    display_.Run("xdotool " + ClientPixel(vx, vy) + " click 1");
+}
+
 void GameProcess::Resized() {
     std::string geometry = display_.Run("xdotool getwindowgeometry --shell " + window_);
     std::size_t w = geometry.find("WIDTH="), h = geometry.find("HEIGHT=");

@@ -47,6 +47,8 @@ public:
     // Virtual screen coordinates (origin bottom left, 800x600) to the window's pixels.
     void MoveTo(int vx, int vy);
     void Click(int vx, int vy);
+    // Press and release sent back to back, as a quick tap or an automation tool sends them.
+    void Tap(int vx, int vy);
     // xdotool key names ("a", "shift+b", "Return", "Escape", "BackSpace").
     void Key(const std::string& keys);
     // Asks the window to close, as a window manager's close box does.

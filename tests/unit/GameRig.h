@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -57,11 +58,9 @@ class GameRig : public ::testing::Test {
         workDir_ = std::make_unique<ScopedWorkDir>();
 
         MouseX = MouseY = 0;
-        MouseClick = false;
-        for (bool& key : Keys)
-            key = false;
-        for (bool& key : KeyHeld)
-            key = false;
+        MouseClick = ClickUnseen = ClickReleaseDeferred = false;
+        for (bool* table : {Keys, KeyHeld, KeyUnseen, KeyUpDeferred})
+            std::fill_n(table, 256, false);
         Paused = false;
         QuitRequested = false;
         Lives = 0;

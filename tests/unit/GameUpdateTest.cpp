@@ -74,6 +74,43 @@ TEST_F(GameUpdate, ClicksMoveBetweenScreens) {
     }
 }
 
+// The left button as WindowProc reports it, at (400, 375): the main menu's Options button sits
+// where the options' Back button does, so each click taken flips the screen; the high scores
+// take no click there.
+TEST_F(GameUpdate, AClickShorterThanAFrameIsTakenOnce) {
+    struct Case {
+        const char* what;
+        std::int32_t from;
+        std::vector<std::string> frames; // the reports before each frame: p press, r release
+        std::int32_t screen;
+        bool latched;
+    };
+    const Case cases[] = {
+        {"pressed and released before a frame", StateMainMenu, {"pr", ""}, StateOptions, false},
+        {"pressed, a frame, released", StateMainMenu, {"p", "r", ""}, StateOptions, false},
+        {"held over frames: taken once", StateMainMenu, {"p", "", ""}, StateOptions, false},
+        {"a tap in each of two frames", StateMainMenu, {"pr", "pr"}, StateMainMenu, false},
+        {"two taps before one frame", StateMainMenu, {"prpr", ""}, StateOptions, false},
+        {"tapped, pressed again and held", StateMainMenu, {"prp", "", "r"}, StateOptions, false},
+        {"not taken, held: stays latched", StateHighScores, {"p", "", ""}, StateHighScores, true},
+        {"not taken, tapped: gone after a frame", StateHighScores, {"pr"}, StateHighScores, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameState = c.from;
+        MouseX = 400;
+        MouseY = 375;
+        for (const std::string& reports : c.frames) {
+            for (char report : reports)
+                report == 'p' ? MousePressed() : MouseReleased();
+            Frame();
+        }
+        EXPECT_EQ(GameState, c.screen);
+        EXPECT_EQ(MouseClick, c.latched);
+        MouseReleased();
+    }
+}
+
 TEST_F(GameUpdate, ExitTakesExactlyOneMoreUpdate) {
     ClickAt(400, 75);
     Frame();
@@ -236,6 +273,11 @@ TEST_F(GameUpdate, HeldEscapePausesOnceAndStaysPaused) {
         {"let go and pressed again", {"d", "ud"}, false},
         {"let go, then pressed in a later frame", {"d", "u", "", "d"}, false},
         {"pressed again and held: resumed for good", {"d", "u", "d", "d", "dd", "d"}, false},
+        // A tap shorter than a frame is seen once, and then it is up.
+        {"tapped between two frames", {"du", "", ""}, true},
+        {"tapped in two frames", {"du", "du"}, false},
+        {"tapped, then pressed again next frame", {"du", "d"}, false},
+        {"tapped twice between two frames", {"dudu", ""}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -90,6 +90,9 @@ TEST(WindowProc, EachMessageChangesOnlyItsOwnState) {
     std::fill(std::begin(Keys), std::end(Keys), false);
     MouseClick = false;
     for (const Row& row : rows) {
+        // Each row comes after an update, as the messages of one frame do.
+        SettleMouse();
+        SettleKeys();
         InputSnapshot expected = Take();
         row.Expect(expected);
         LResult result = WindowProc(nullptr, row.Message, row.W, row.L);
