@@ -20,17 +20,47 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# Wine for 32-bit programs comes from Debian's i386 packages; their architecture has to be
-# known to dpkg before ensure_packages can see or install them.
-ensure_i386() {
-    dpkg --print-foreign-architectures | grep -qx i386 && return 0
+# Wine for 32-bit programs comes from Debian's i386 packages, the 64-bit ARM build's libraries
+# from its arm64 ones; an architecture has to be known to dpkg before ensure_packages can see or
+# install its packages.
+ensure_architecture() {
+    dpkg --print-foreign-architectures | grep -qx "$1" && return 0
     if [ "$(id -u)" -ne 0 ]; then
-        echo "The i386 architecture is missing. Add it with:" >&2
-        echo "  sudo dpkg --add-architecture i386 && sudo apt-get update" >&2
+        echo "The $1 architecture is missing. Add it with:" >&2
+        echo "  sudo dpkg --add-architecture $1 && sudo apt-get update" >&2
         exit 1
     fi
-    dpkg --add-architecture i386
+    dpkg --add-architecture "$1"
     apt-get update -qq
+}
+ensure_i386() { ensure_architecture i386; }
+
+# Lets the kernel start programs built for another processor through qemu, as it starts its own:
+# binfmt_misc mounted where it is not, and qemu's entry (binfmt-support's name for it, such as
+# qemu-aarch64) enabled. Without root, or where the kernel refuses, it prints the one line that
+# says why and returns 1.
+ensure_binfmt() {
+    local folder=/proc/sys/fs/binfmt_misc
+    if [ ! -e "$folder/register" ]; then
+        if [ "$(id -u)" -ne 0 ]; then
+            echo "binfmt_misc is not mounted, and only root can mount it on $folder" >&2
+            return 1
+        fi
+        mount -t binfmt_misc binfmt_misc "$folder" 2>/dev/null || {
+            echo "binfmt_misc cannot be mounted on $folder here (the kernel or the container refuses)" >&2
+            return 1
+        }
+    fi
+    grep -qx enabled "$folder/$1" 2>/dev/null && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "qemu is not registered with binfmt_misc; as root: update-binfmts --enable $1" >&2
+        return 1
+    fi
+    update-binfmts --enable "$1" >/dev/null 2>&1
+    grep -qx enabled "$folder/$1" 2>/dev/null || {
+        echo "update-binfmts --enable $1 left no enabled entry in $folder" >&2
+        return 1
+    }
 }
 
 # Starts a private Xvfb for this script's life and exports DISPLAY.
