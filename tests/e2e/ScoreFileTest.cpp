@@ -192,7 +192,7 @@ TEST(ScoreFile, TwoCopiesInOneFolderBothKeepTheirResults) {
             game.Click(OptionsBack[0], OptionsBack[1]);
             game.Click(NewGame[0], NewGame[1]);
             game.MoveTo(5, 595);
-            game.Key("Escape");
+            ASSERT_TRUE(game.PauseGame());
             game.Click(QuitToMenu[0], QuitToMenu[1]);
         };
     };
