@@ -1,9 +1,8 @@
-# Cross-build for 32-bit Windows with MinGW-w64 (Debian's g++-mingw-w64-i686).
-#   cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+# What the MinGW-w64 toolchain files share; each sets CMAKE_SYSTEM_PROCESSOR (i686 or x86_64)
+# before including this.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(QUORVIN_MINGW_PREFIX i686-w64-mingw32)
+set(QUORVIN_MINGW_PREFIX ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
 # The posix threads variant carries std::thread and friends; either works for the game.
 find_program(QUORVIN_MINGW_CXX NAMES ${QUORVIN_MINGW_PREFIX}-g++-posix ${QUORVIN_MINGW_PREFIX}-g++
              REQUIRED)
