@@ -125,7 +125,7 @@ bool GameProcess::WaitForWindow(int seconds) {
         if (!found.empty()) {
             window_ = found.substr(0, found.find('\n'));
             Resized();
-            return PressUntilShown("", "shown");
+            return PressUntilShown("shown");
         }
         Pause(100);
     }
@@ -144,10 +144,10 @@ void GameProcess::MoveTo(int vx, int vy) {
     display_.Run("xdotool " + ClientPixel(vx, vy));
 }
 
-bool GameProcess::PressUntilShown(const std::string& options, const std::string& what) {
+bool GameProcess::PressUntilShown(const std::string& what) {
     // Its exit status comes back as the output's one line.
-    return display_.Run(QUORVIN_SOURCE_DIR "/tests/support/press-until-shown " + options + " " +
-                        window_ + " " + what + "; echo $?") == "0\n";
+    return display_.Run(QUORVIN_SOURCE_DIR "/tests/support/press-until-shown " + window_ + " " +
+                        what + "; echo $?") == "0\n";
 }
 
 bool GameProcess::WaitUntil(const std::function<bool()>& shown, int seconds) {
@@ -159,11 +159,30 @@ bool GameProcess::WaitUntil(const std::function<bool()>& shown, int seconds) {
     return true;
 }
 
-bool GameProcess::Click(int vx, int vy) {
+std::string GameProcess::ClickStep(int vx, int vy) const {
     // The pointer's move reaches the game before the press, so there is nothing to wait for.
-    display_.Run("xdotool " + ClientPixel(vx, vy));
-    return PressUntilShown("", "press 'mousedown 1' 'mouseup 1'");
+    return "press '" + ClientPixel(vx, vy) + " mousedown 1' 'mouseup 1'";
 }
+
+std::string GameProcess::KeyStep(const std::string& key) const {
+    return "press 'keydown " + key + "' 'keyup " + key + "'";
+}
+
+std::string GameProcess::PauseStep() const {
+    // The pause menu's Quit To Menu outline, at virtual x 280 from y 450 to 500.
+    int left = 280 * width_ / 800, top = 100 * height_ / 600, bottom = 150 * height_ / 600;
+    return "--lit " + std::to_string(left - 2) + "," + std::to_string(top) + "," +
+           std::to_string(left + 2) + "," + std::to_string(bottom) + " " + KeyStep("Escape");
+}
+
+bool GameProcess::Steps(const std::vector<std::string>& steps) {
+    std::string what;
+    for (const std::string& step : steps)
+        what += " " + step;
+    return PressUntilShown(what);
+}
+
+bool GameProcess::Click(int vx, int vy) { return Steps({ClickStep(vx, vy)}); }
 
 void GameProcess::Resized() {
     std::string geometry = display_.Run("xdotool getwindowgeometry --shell " + window_);
@@ -173,26 +192,18 @@ void GameProcess::Resized() {
 }
 
 bool GameProcess::Key(const std::string& keys) {
-    bool shown = true;
+    std::vector<std::string> steps;
     std::size_t start = 0;
     while (start < keys.size()) {
         std::size_t end = keys.find(' ', start);
         if (end == std::string::npos) end = keys.size();
-        std::string key = keys.substr(start, end - start);
-        if (!key.empty())
-            shown = PressUntilShown("", "press 'keydown " + key + "' 'keyup " + key + "'") && shown;
+        if (end > start) steps.push_back(KeyStep(keys.substr(start, end - start)));
         start = end + 1;
     }
-    return shown;
+    return Steps(steps);
 }
 
-bool GameProcess::PauseGame() {
-    // The pause menu's Quit To Menu outline, at virtual x 280 from y 450 to 500.
-    int left = 280 * width_ / 800, top = 100 * height_ / 600, bottom = 150 * height_ / 600;
-    return PressUntilShown("--lit " + std::to_string(left - 2) + "," + std::to_string(top) + "," +
-                               std::to_string(left + 2) + "," + std::to_string(bottom),
-                           "press 'keydown Escape' 'keyup Escape'");
-}
+bool GameProcess::PauseGame() { return Steps({PauseStep()}); }
 
 void GameProcess::Close() {
     display_.Run(QUORVIN_SOURCE_DIR "/tools/close-window " + window_);

@@ -56,6 +56,12 @@ public:
     bool Key(const std::string& keys);
     // Escape in a game, held until the pause menu shows.
     bool PauseGame();
+    // Steps made by the three below, taken one right after the other in one go: for a game
+    // whose clock runs, where each call on its own would start a helper again.
+    bool Steps(const std::vector<std::string>& steps);
+    std::string ClickStep(int vx, int vy) const;
+    std::string KeyStep(const std::string& key) const;
+    std::string PauseStep() const;
     // Polls shown until it holds, up to seconds; false on time-out.
     static bool WaitUntil(const std::function<bool()>& shown, int seconds = 60);
     // Asks the window to close, as a window manager's close box does.
@@ -81,8 +87,8 @@ private:
     std::string window_;
     int width_ = 800, height_ = 600;
     std::string ClientPixel(int vx, int vy) const;
-    // Runs tests/support/press-until-shown: its options, the window, then what to do.
-    bool PressUntilShown(const std::string& options, const std::string& what);
+    // Runs tests/support/press-until-shown on the window: "shown", or steps.
+    bool PressUntilShown(const std::string& what);
     bool ended_ = false;
     ProcessResult result_;
 };
