@@ -63,6 +63,58 @@ ensure_binfmt() {
     }
 }
 
+# Whether this machine runs 32-bit (i386) programs: a 93-byte i386 ELF that only calls exit(0)
+# is started. Some kernels refuse them all ("Exec format error"), and then no 32-bit Wine can
+# start either. Asks Wine nothing, so it works before Wine is installed.
+runs_32bit() {
+    local probe status
+    probe=$(mktemp "${TMPDIR:-/tmp}/quorvin-i386-XXXXXX") || return 1
+    # ELF header, one loadable segment at 0x08048000, then: mov eax,1; xor ebx,ebx; int 0x80.
+    printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000'`
+        `'\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000'`
+        `'\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000'`
+        `'\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010'`
+        `'\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000'`
+        `'\270\001\000\000\000\061\333\315\200' >"$probe"
+    chmod 700 "$probe"
+    "$probe" 2>/dev/null
+    status=$?
+    rm -f "$probe"
+    return $status
+}
+
+# Which way the Windows tests go, found out once and exported to the scripts run from here:
+# QUORVIN_WINE_WAY=32, the 32-bit build under wine, or 64, the 64-bit build of the same sources
+# under wine64 in a win64 prefix. QUORVIN_WINE64=1 takes the 64-bit way on any machine. Says
+# which way in one line when it is this script that finds out.
+wine_way() {
+    [ -n "${QUORVIN_WINE_WAY:-}" ] && return 0
+    if [ "${QUORVIN_WINE64:-0}" = 1 ]; then
+        QUORVIN_WINE_WAY=64
+        echo "wine way: 64-bit build under wine64 (QUORVIN_WINE64=1)"
+    elif runs_32bit; then
+        QUORVIN_WINE_WAY=32
+        echo "wine way: 32-bit build under wine (this machine runs 32-bit programs)"
+    else
+        QUORVIN_WINE_WAY=64
+        echo "wine way: 64-bit build under wine64 (this machine cannot run 32-bit programs)"
+    fi
+    export QUORVIN_WINE_WAY
+}
+
+# The packages of the Windows build and of the way its tests go; the i386 architecture only
+# where 32-bit Wine can run.
+ensure_windows_packages() {
+    wine_way
+    ensure_packages tools/packages-windows.txt
+    if [ "$QUORVIN_WINE_WAY" = 32 ]; then
+        ensure_i386
+        ensure_packages tools/packages-wine32.txt
+    else
+        ensure_packages tools/packages-wine64.txt
+    fi
+}
+
 # Starts a private Xvfb for this script's life and exports DISPLAY.
 start_xvfb() {
     local n

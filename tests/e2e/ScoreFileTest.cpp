@@ -190,10 +190,8 @@ TEST(ScoreFile, TwoCopiesInOneFolderBothKeepTheirResults) {
             game.Key(keys);
             game.Key("Return");
             game.Click(OptionsBack[0], OptionsBack[1]);
-            game.Click(NewGame[0], NewGame[1]);
-            game.MoveTo(5, 595);
-            game.Key("Escape");
-            game.Click(QuitToMenu[0], QuitToMenu[1]);
+            ASSERT_TRUE(game.Steps({game.ClickStep(NewGame[0], NewGame[1]), game.PauseStep(),
+                                    game.ClickStep(QuitToMenu[0], QuitToMenu[1])}));
         };
     };
     PrivateDisplay first, second;

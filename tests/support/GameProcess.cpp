@@ -83,7 +83,9 @@ void PrivateDisplay::Kill() {
 }
 
 std::string PrivateDisplay::Run(const std::string& command) const {
-    return Capture("DISPLAY=" + name_ + " " + command + " 2>/dev/null");
+    // Helpers run without what a sanitized run preloads for the game's GL driver: it would
+    // slow each one down more than a crate's time on a busy machine.
+    return Capture("DISPLAY=" + name_ + " LD_PRELOAD= " + command + " 2>/dev/null");
 }
 
 GameProcess::GameProcess(const PrivateDisplay& display, const std::string& dir,
@@ -125,8 +127,7 @@ bool GameProcess::WaitForWindow(int seconds) {
         if (!found.empty()) {
             window_ = found.substr(0, found.find('\n'));
             Resized();
-            Pause(300);   // the first frames
-            return true;
+            return PressUntilShown("shown");
         }
         Pause(100);
     }
@@ -141,19 +142,53 @@ std::string GameProcess::ClientPixel(int vx, int vy) const {
 }
 
 void GameProcess::MoveTo(int vx, int vy) {
+    // Events reach the game in order, so the next press finds the pointer here.
     display_.Run("xdotool " + ClientPixel(vx, vy));
-    Pause(100);
 }
 
-void GameProcess::Click(int vx, int vy) {
-    // Held for a few frames: a press and release handled before the same frame cancel out.
-    display_.Run("xdotool " + ClientPixel(vx, vy) + " sleep 0.05 mousedown 1 sleep 0.15 mouseup 1");
-    Pause(150);
+bool GameProcess::PressUntilShown(const std::string& what) {
+    // Its exit status comes back as the output's one line.
+    return display_.Run(QUORVIN_SOURCE_DIR "/tests/support/press-until-shown " + window_ + " " +
+                        what + "; echo $?") == "0\n";
 }
 
 void GameProcess::Tap(int vx, int vy) {
     display_.Run("xdotool " + ClientPixel(vx, vy) + " click 1");
 }
+
+bool GameProcess::WaitUntil(const std::function<bool()>& shown, int seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!shown()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        Pause(50);
+    }
+    return true;
+}
+
+std::string GameProcess::ClickStep(int vx, int vy) const {
+    // The pointer's move reaches the game before the press, so there is nothing to wait for.
+    return "press '" + ClientPixel(vx, vy) + " mousedown 1' 'mouseup 1'";
+}
+
+std::string GameProcess::KeyStep(const std::string& key) const {
+    return "press 'keydown " + key + "' 'keyup " + key + "'";
+}
+
+std::string GameProcess::PauseStep() const {
+    // The pause menu's Quit To Menu outline, at virtual x 280 from y 450 to 500.
+    int left = 280 * width_ / 800, top = 100 * height_ / 600, bottom = 150 * height_ / 600;
+    return "--lit " + std::to_string(left - 2) + "," + std::to_string(top) + "," +
+           std::to_string(left + 2) + "," + std::to_string(bottom) + " " + KeyStep("Escape");
+}
+
+bool GameProcess::Steps(const std::vector<std::string>& steps) {
+    std::string what;
+    for (const std::string& step : steps)
+        what += " " + step;
+    return PressUntilShown(what);
+}
+
+bool GameProcess::Click(int vx, int vy) { return Steps({ClickStep(vx, vy)}); }
 
 void GameProcess::Resized() {
     std::string geometry = display_.Run("xdotool getwindowgeometry --shell " + window_);
@@ -162,28 +197,26 @@ void GameProcess::Resized() {
     if (h != std::string::npos) height_ = std::atoi(geometry.c_str() + h + 7);
 }
 
-void GameProcess::Key(const std::string& keys) {
-    // Each key held for a few frames: a press and release handled before the same frame
-    // leave nothing for the game to see, as with the mouse.
-    std::string command = "xdotool";
+bool GameProcess::Key(const std::string& keys) {
+    std::vector<std::string> steps;
     std::size_t start = 0;
     while (start < keys.size()) {
         std::size_t end = keys.find(' ', start);
         if (end == std::string::npos) end = keys.size();
-        std::string key = keys.substr(start, end - start);
-        if (!key.empty()) command += " keydown " + key + " sleep 0.12 keyup " + key + " sleep 0.05";
+        if (end > start) steps.push_back(KeyStep(keys.substr(start, end - start)));
         start = end + 1;
     }
-    display_.Run(command);
-    Pause(150);
+    return Steps(steps);
 }
 
+bool GameProcess::PauseGame() { return Steps({PauseStep()}); }
+
 void GameProcess::Close() {
-    display_.Run("python3 " QUORVIN_SOURCE_DIR "/tools/close-window " + window_);
+    display_.Run(QUORVIN_SOURCE_DIR "/tools/close-window " + window_);
 }
 
 void GameProcess::DestroyWindow() {
-    display_.Run("python3 " QUORVIN_SOURCE_DIR "/tools/close-window --destroy " + window_);
+    display_.Run(QUORVIN_SOURCE_DIR "/tools/close-window --destroy " + window_);
 }
 
 Screenshot GameProcess::Shoot() const {

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,15 +43,29 @@ public:
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
 
-    // Waits for the game's window to be mapped; false on time-out or when the game has ended.
+    // Waits for the game's window to be mapped and to show its first screen; false on time-out
+    // or when the game has ended.
     bool WaitForWindow(int seconds = 60);
     // Virtual screen coordinates (origin bottom left, 800x600) to the window's pixels.
     void MoveTo(int vx, int vy);
-    void Click(int vx, int vy);
+    // Presses are held until the game shows their effect (a new screen, a changed line, the
+    // window gone), or a minute has passed; false then. A busy machine can take longer for a
+    // frame than any fixed hold, and a press let go before the game looked is lost.
+    bool Click(int vx, int vy);
+    // xdotool key names ("a", "shift+b", "Return", "Escape", "BackSpace"), one after another.
+    bool Key(const std::string& keys);
+    // Escape in a game, held until the pause menu shows.
+    bool PauseGame();
+    // Steps made by the three below, taken one right after the other in one go: for a game
+    // whose clock runs, where each call on its own would start a helper again.
+    bool Steps(const std::vector<std::string>& steps);
+    std::string ClickStep(int vx, int vy) const;
+    std::string KeyStep(const std::string& key) const;
+    std::string PauseStep() const;
+    // Polls shown until it holds, up to seconds; false on time-out.
+    static bool WaitUntil(const std::function<bool()>& shown, int seconds = 60);
     // Press and release sent back to back, as a quick tap or an automation tool sends them.
     void Tap(int vx, int vy);
-    // xdotool key names ("a", "shift+b", "Return", "Escape", "BackSpace").
-    void Key(const std::string& keys);
     // Asks the window to close, as a window manager's close box does.
     void Close();
     // Destroys the window from another client.
@@ -74,6 +89,8 @@ private:
     std::string window_;
     int width_ = 800, height_ = 600;
     std::string ClientPixel(int vx, int vy) const;
+    // Runs tests/support/press-until-shown on the window: "shown", or steps.
+    bool PressUntilShown(const std::string& what);
     bool ended_ = false;
     ProcessResult result_;
 };
