@@ -311,6 +311,9 @@ TEST_F(Win32Window, MessagesReachTheGameThroughTheQueue) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
+        // Each message in a frame of its own: the update before it has seen what came before.
+        SettleMouse();
+        SettleKeys();
         ASSERT_TRUE(SysPostMessage(c.message, c.wParam, c.lParam));
         ASSERT_TRUE(TakeMessage(c.message, msg));
         EXPECT_EQ(msg.window, WindowHandle);
