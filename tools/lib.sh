@@ -33,7 +33,6 @@ ensure_architecture() {
     dpkg --add-architecture "$1"
     apt-get update -qq
 }
-ensure_i386() { ensure_architecture i386; }
 
 # Lets the kernel start programs built for another processor through qemu, as it starts its own:
 # binfmt_misc mounted where it is not, and qemu's entry (binfmt-support's name for it, such as
@@ -108,7 +107,7 @@ ensure_windows_packages() {
     wine_way
     ensure_packages tools/packages-windows.txt
     if [ "$QUORVIN_WINE_WAY" = 32 ]; then
-        ensure_i386
+        ensure_architecture i386
         ensure_packages tools/packages-wine32.txt
     else
         ensure_packages tools/packages-wine64.txt
