@@ -10,7 +10,7 @@ int main() {
     std::int64_t counter = 0;
     Randomize(SysReadCounter(counter) ? static_cast<std::uint32_t>(counter) : SysTickCount());
 
-    return RunGuarded([] {
+    return SysProcessEnd(RunGuarded([] {
         if (RunGame()) SaveHighScores();
-    });
+    }));
 }

@@ -5,6 +5,7 @@
 #include "platform/GL.h"
 #include "platform/Failure.h"
 #include "platform/OpenGLFuncs.h"
+#include "platform/Sys.h"
 #include "scores/HighScores.h"
 
 #include <cstdlib>
@@ -71,5 +72,14 @@ void EndRunNow() {
         CloseScene();
         SaveHighScores();
     });
-    std::exit(code);
+    std::exit(SysProcessEnd(code));
+}
+
+void SaveForSessionEnd() {
+    int code = RunGuarded([] {
+        if (GameStarted) SaveHighScores();
+    });
+    if (code == 0) return;
+    if (GameStarted) CloseScene();
+    std::exit(SysProcessEnd(code));
 }

@@ -11,3 +11,7 @@ int RunGuarded(void (*body)());
 // Ends the run at once, in the order of a normal end (font lists, window, table), and exits
 // with its code: for a session that ends when the window procedure returns.
 [[noreturn]] void EndRunNow();
+
+// Saves the table now, for a session that may end without another word; a failure ends the run
+// as at its end, with its report.
+void SaveForSessionEnd();

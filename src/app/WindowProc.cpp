@@ -17,6 +17,11 @@ LResult SYS_CALLBACK WindowProc(SysWindow window, std::uint32_t message, WParam 
         // The window stays until shutdown destroys it; the loop ends on the quit message.
         SysPostQuitMessage(0);
         return 0;
+    case WmQueryEndSession:
+        // The session may end soon (the browser tab is hidden or closing): keep the table now,
+        // a result left through Quit To Menu included. The run goes on.
+        SaveForSessionEnd();
+        return 1;
     case WmEndSession:
         // Logoff or shutdown: the system may end the process as soon as this returns.
         if (wParam != 0) EndRunNow();

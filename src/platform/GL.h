@@ -10,3 +10,7 @@
 #endif
 #endif
 #include <GL/gl.h>
+#if defined(__EMSCRIPTEN__)
+// The browser's GL has no display lists; the web backend keeps them.
+#include "platform/web/WebLists.h"
+#endif

@@ -1,14 +1,15 @@
 // Sys.h - the boundary between the game and the operating system.
 //
 // Everything the game needs from the window system, the clock, the process and
-// the file system is declared here; src/platform/x11/ (Linux) and
-// src/platform/win32/ (Windows) each implement all of it. Nothing else in the
-// tree includes an X11 or Windows header.
+// the file system is declared here; src/platform/x11/ (Linux), src/platform/win32/
+// (Windows) and src/platform/web/ (the browser) each implement all of it. Nothing
+// else in the tree includes an X11, Windows or Emscripten header.
 //
 // The vocabulary across the boundary is the Win32 window message: a number,
 // wParam and lParam. The Win32 backend passes its own messages through; the
-// X11 backend translates each X event into the message Win32 would send. So
-// WindowProc and the frame loop are one piece of code on both systems.
+// X11 backend translates each X event, and the browser backend each page event,
+// into the message Win32 would send. So WindowProc and the frame loop are one
+// piece of code on all three.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +38,7 @@ enum : std::uint32_t {
     WmKillFocus = 0x0008,
     WmPaint = 0x000F,
     WmClose = 0x0010,
+    WmQueryEndSession = 0x0011,
     WmQuit = 0x0012,
     WmEndSession = 0x0016,
     WmKeyDown = 0x0100,
@@ -127,6 +129,17 @@ std::uint32_t SysTickCount();
 // Called first thing by the entry: floating-point control, console and signal set-up; a
 // standard descriptor closed at start is held, so no file or connection takes its place.
 void SysProcessStart();
+
+// Called last by the entry, after the table is saved, with the run's exit code; returns it. The
+// desktop systems end the process when the entry returns; the page stops its canvas and offers
+// a new run.
+#if defined(__EMSCRIPTEN__)
+int SysProcessEnd(int exitCode);
+#else
+inline int SysProcessEnd(int exitCode) {
+    return exitCode;
+}
+#endif
 
 // The file name, without directory, of the running program.
 const char* SysModuleName();
