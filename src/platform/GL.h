@@ -12,5 +12,5 @@
 #include <GL/gl.h>
 #if defined(__EMSCRIPTEN__)
 // The browser's GL has no display lists; the web backend keeps them.
-#include "platform/web/WebLists.h"
+#include "platform/web/WebGL.h"
 #endif

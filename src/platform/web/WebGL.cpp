@@ -28,6 +28,7 @@ GLuint NextName = 1;
 GLuint ListBase = 0;
 List* Recording = nullptr;
 GLuint RecordingName = 0;
+bool InsideBegin = false; // between a glBegin and its glEnd that went on to GL
 
 void Classify(List& list) {
     const std::vector<Step>& s = list.Steps;
@@ -104,10 +105,20 @@ bool Record(Op kind, GLenum mode, GLdouble a, GLdouble b, GLdouble c) {
 } // namespace
 
 void WebBegin(GLenum mode) {
-    if (!Record(Op::Begin, mode, 0, 0, 0)) glBegin(mode);
+    if (Record(Op::Begin, mode, 0, 0, 0)) return;
+    InsideBegin = true;
+    glBegin(mode);
 }
 void WebEnd() {
-    if (!Record(Op::End, 0, 0, 0, 0)) glEnd();
+    if (Record(Op::End, 0, 0, 0, 0)) return;
+    InsideBegin = false;
+    glEnd();
+}
+void WebNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    // The emulation takes a normal inside glBegin/glEnd as part of the next vertex only, so
+    // one per face would shift every vertex after it. No light is ever on: a normal changes no
+    // pixel, and inside a primitive it is left out.
+    if (!InsideBegin) glNormal3f(x, y, z);
 }
 void WebTexCoord2f(GLfloat s, GLfloat t) {
     if (!Record(Op::TexCoord, 0, s, t, 0)) glTexCoord2f(s, t);
