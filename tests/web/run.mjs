@@ -401,6 +401,20 @@ const cases = [
     await waitFor(page, screens.menu, 'the main menu of the new run');
     expect(await page.isHidden('#play-again'), 'Play again stays');
   }],
+
+  ['a failed save ends the run with its report on console.error and in #status', async (context) => {
+    const page = await open(context);
+    // The table as a file the game may not write, as a read-only file on the desktop.
+    await page.evaluate(() => Module.FS.chmod('/highScores.dat', 0o444));
+    await click(page, Exit);
+    await waitForPage(page, () => document.body.dataset.run === 'failed', 'the failed end of the run');
+    const status = await page.textContent('#status');
+    expect(/^Exception EInOutError in module quorvin\.wasm at [0-9A-F]{8}\. File access denied\.$/.test(status),
+      `#status: ${status}`);
+    const errors = page.lines.filter((l) => l.type === 'error').map((l) => l.text);
+    expect(errors.length === 2 && errors[1] === 'File access denied.', `console.error: ${JSON.stringify(errors)}`);
+    expect(await page.isVisible('#play-again'), 'no Play again');
+  }],
 ];
 
 // ---- Running them -------------------------------------------------------------------------------
