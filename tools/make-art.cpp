@@ -217,8 +217,8 @@ bool WriteIco(const std::vector<Picture>& pictures, const std::string& path) {
         const std::uint32_t bytes = 40 + p.Width * p.Height * 4 + maskRow * p.Height;
         head.push_back(static_cast<std::uint8_t>(p.Width & 0xFF)); // 0 stands for 256
         head.push_back(static_cast<std::uint8_t>(p.Height & 0xFF));
-        PutLittle(head, 0, 2); // no palette, reserved
-        PutLittle(head, 1, 2); // planes
+        PutLittle(head, 0, 2);  // no palette, reserved
+        PutLittle(head, 1, 2);  // planes
         PutLittle(head, 32, 2); // bits a pixel
         PutLittle(head, bytes, 4);
         PutLittle(head, offset, 4);
