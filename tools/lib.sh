@@ -1,10 +1,35 @@
 # Shared by the scripts in tools/.
 
+# apt-get as these scripts run it: no questions, and waiting (up to ten minutes) for a dpkg lock
+# another apt run holds rather than failing on it.
+apt_get() {
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+
+# apt-get update, tried a few times with a short pause between: a mirror in the middle of a sync
+# serves an index of the wrong size for a while. Done once for each set of architectures in a run
+# (the scripts tools/test starts inherit QUORVIN_APT_UPDATED). Its failure is not fatal: what can
+# be installed from the lists there are still is, and only an install that fails stops.
+apt_update() {
+    local archs try
+    archs="$(dpkg --print-architecture) $(dpkg --print-foreign-architectures | tr '\n' ' ')"
+    case ";${QUORVIN_APT_UPDATED:-};" in *";$archs;"*) return 0 ;; esac
+    export QUORVIN_APT_UPDATED="${QUORVIN_APT_UPDATED:-};$archs"
+    for try in 1 2 3; do
+        [ "$try" -eq 1 ] || sleep "${QUORVIN_APT_PAUSE:-10}"
+        apt_get update -qq && return 0
+    done
+    echo "apt-get update failed 3 times; installing from the package lists there are" >&2
+    return 0
+}
+
 # Installs the Debian packages listed in $1 that are missing; without root it prints the one
-# apt-get line that is needed and stops.
+# apt-get line that is needed and stops. When apt cannot install them it prints one line naming
+# the list and the packages, then apt's own lines, and returns 1; the caller decides whether that
+# ends its run (under set -e it does) or another way is taken.
 ensure_packages() {
     local missing=()
-    local pkg
+    local pkg log
     for pkg in $(grep -v '^#' "$1"); do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$pkg")
@@ -16,13 +41,25 @@ ensure_packages() {
         exit 1
     fi
     echo "Installing: ${missing[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    apt_update
+    log=$(mktemp "${TMPDIR:-/tmp}/quorvin-apt-XXXXXX")
+    if apt_get install -y -qq "${missing[@]}" >"$log" 2>&1; then
+        rm -f "$log"
+        return 0
+    fi
+    echo "Could not install the packages of $1: ${missing[*]}" >&2
+    cat "$log" >&2
+    # The caller's one-line reason: apt's last error.
+    QUORVIN_APT_ERROR=$(grep '^E: ' "$log" | tail -n 1)
+    QUORVIN_APT_ERROR=${QUORVIN_APT_ERROR:-apt-get install failed}
+    rm -f "$log"
+    return 1
 }
 
 # Wine for 32-bit programs comes from Debian's i386 packages, the 64-bit ARM build's libraries
 # from its arm64 ones; an architecture has to be known to dpkg before ensure_packages can see or
-# install its packages.
+# install its packages. One that this run adds is remembered in QUORVIN_ADDED_ARCHITECTURES, so
+# drop_architecture can take it away again when nothing got installed from it.
 ensure_architecture() {
     dpkg --print-foreign-architectures | grep -qx "$1" && return 0
     if [ "$(id -u)" -ne 0 ]; then
@@ -31,7 +68,28 @@ ensure_architecture() {
         exit 1
     fi
     dpkg --add-architecture "$1"
-    apt-get update -qq
+    export QUORVIN_ADDED_ARCHITECTURES="${QUORVIN_ADDED_ARCHITECTURES:-} $1"
+    apt_update
+}
+
+# Leaves dpkg's architectures as this run found them: $1 goes again if this run added it and no
+# package of it is installed. Otherwise every later apt-get update would fetch its lists, and a
+# broken one of them would stop each.
+drop_architecture() {
+    case " ${QUORVIN_ADDED_ARCHITECTURES:-} " in *" $1 "*) ;; *) return 0 ;; esac
+    dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx "$1" && return 0
+    dpkg --remove-architecture "$1" &&
+        echo "Removed the $1 architecture this run had added, as nothing of it got installed" >&2
+}
+
+# The 64-bit ARM cross compiler and :arm64 libraries; where they cannot be installed, one line
+# says so, the arm64 architecture goes again if this run added it, and it returns 1.
+ensure_arm64_packages() {
+    ensure_architecture arm64
+    ensure_packages tools/packages-arm64.txt && return 0
+    drop_architecture arm64
+    echo "arm64: the arm64 packages could not be installed: $QUORVIN_APT_ERROR" >&2
+    return 1
 }
 
 # Lets the kernel start programs built for another processor through qemu, as it starts its own:
@@ -89,29 +147,42 @@ runs_32bit() {
 wine_way() {
     [ -n "${QUORVIN_WINE_WAY:-}" ] && return 0
     if [ "${QUORVIN_WINE64:-0}" = 1 ]; then
-        QUORVIN_WINE_WAY=64
-        echo "wine way: 64-bit build under wine64 (QUORVIN_WINE64=1)"
+        QUORVIN_WINE_WAY=64 QUORVIN_WINE_WHY="QUORVIN_WINE64=1"
     elif runs_32bit; then
-        QUORVIN_WINE_WAY=32
-        echo "wine way: 32-bit build under wine (this machine runs 32-bit programs)"
+        QUORVIN_WINE_WAY=32 QUORVIN_WINE_WHY="this machine runs 32-bit programs"
     else
-        QUORVIN_WINE_WAY=64
-        echo "wine way: 64-bit build under wine64 (this machine cannot run 32-bit programs)"
+        QUORVIN_WINE_WAY=64 QUORVIN_WINE_WHY="this machine cannot run 32-bit programs"
     fi
-    export QUORVIN_WINE_WAY
+    export QUORVIN_WINE_WAY QUORVIN_WINE_WHY
+    echo "wine way: $(wine_way_line)"
+}
+
+# The way, in the words of the line that names it.
+wine_way_line() {
+    if [ "$QUORVIN_WINE_WAY" = 64 ]; then
+        echo "64-bit build under wine64 (${QUORVIN_WINE_WHY:-QUORVIN_WINE_WAY=64})"
+    else
+        echo "32-bit build under wine (${QUORVIN_WINE_WHY:-QUORVIN_WINE_WAY=32})"
+    fi
 }
 
 # The packages of the Windows build and of the way its tests go; the i386 architecture only
-# where 32-bit Wine can run.
+# where 32-bit Wine can run. Where 32-bit Wine cannot be installed (an i386 index the registry
+# serves broken, say) the tests take the 64-bit way, saying why, and the i386 architecture goes
+# again if this run added it.
 ensure_windows_packages() {
     wine_way
     ensure_packages tools/packages-windows.txt
     if [ "$QUORVIN_WINE_WAY" = 32 ]; then
         ensure_architecture i386
-        ensure_packages tools/packages-wine32.txt
-    else
-        ensure_packages tools/packages-wine64.txt
+        ensure_packages tools/packages-wine32.txt && return 0
+        drop_architecture i386
+        QUORVIN_WINE_WAY=64
+        QUORVIN_WINE_WHY="32-bit Wine could not be installed: $QUORVIN_APT_ERROR"
+        export QUORVIN_WINE_WAY QUORVIN_WINE_WHY
+        echo "wine way: $(wine_way_line)"
     fi
+    ensure_packages tools/packages-wine64.txt
 }
 
 # Starts a private Xvfb for this script's life and exports DISPLAY.

@@ -6,6 +6,8 @@
 //   daFontMask.tga  the same layout, 255 - glyph coverage: white where the background shows.
 //   TheCrate2.tga   128x128 wooden crate face: planks, a frame, a diagonal brace, nails.
 //   icon-N.png      the crate face at N by N pixels (48, 64, 128, 256), the installed game's icon.
+//   quorvin.ico     the same faces and two small ones (16, 32), each an uncompressed 32-bit
+//                   bitmap: the Windows exe's icon, and the X11 window's, linked into the program.
 //
 // Pixels are stored bottom row first, each pixel's bytes in the order red, green, blue, which
 // is the order the loader hands them to GL. Deterministic: the same fonts give the same bytes.
@@ -197,6 +199,55 @@ bool WritePng(const Picture& picture, const std::string& path) {
     return std::fclose(out) == 0;
 }
 
+void PutLittle(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// An icon file of the pictures, all kept as bitmaps (no PNG inside), so that the game can read
+// them without an image library. Opaque everywhere: the mask is all zero, alpha all 255.
+bool WriteIco(const std::vector<Picture>& pictures, const std::string& path) {
+    std::vector<std::uint8_t> head, images;
+    PutLittle(head, 0, 2);
+    PutLittle(head, 1, 2); // an icon, not a cursor
+    PutLittle(head, static_cast<std::uint32_t>(pictures.size()), 2);
+    std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(pictures.size());
+    for (const Picture& p : pictures) {
+        const std::uint32_t maskRow = (p.Width + 31) / 32 * 4;
+        const std::uint32_t bytes = 40 + p.Width * p.Height * 4 + maskRow * p.Height;
+        head.push_back(static_cast<std::uint8_t>(p.Width & 0xFF)); // 0 stands for 256
+        head.push_back(static_cast<std::uint8_t>(p.Height & 0xFF));
+        PutLittle(head, 0, 2);  // no palette, reserved
+        PutLittle(head, 1, 2);  // planes
+        PutLittle(head, 32, 2); // bits a pixel
+        PutLittle(head, bytes, 4);
+        PutLittle(head, offset, 4);
+        offset += bytes;
+        // BITMAPINFOHEADER; the height counts the colour rows and the mask's together.
+        PutLittle(images, 40, 4);
+        PutLittle(images, static_cast<std::uint32_t>(p.Width), 4);
+        PutLittle(images, static_cast<std::uint32_t>(p.Height * 2), 4);
+        PutLittle(images, 1, 2);
+        PutLittle(images, 32, 2);
+        PutLittle(images, 0, 4); // uncompressed
+        PutLittle(images, bytes - 40, 4);
+        for (int i = 0; i < 4; ++i)
+            PutLittle(images, 0, 4);
+        // Bottom row first, each pixel blue, green, red, alpha.
+        for (int y = p.Height - 1; y >= 0; --y)
+            for (int x = 0; x < p.Width; ++x) {
+                const std::uint8_t* c = p.At(x, y);
+                images.insert(images.end(), {c[2], c[1], c[0], 255});
+            }
+        images.insert(images.end(), maskRow * p.Height, 0);
+    }
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    std::fwrite(head.data(), 1, head.size(), out);
+    std::fwrite(images.data(), 1, images.size(), out);
+    return std::fclose(out) == 0;
+}
+
 bool MakeCrate(const std::string& dir) {
     constexpr int Size = 128, Frame = 14;
     Picture p(Size, Size);
@@ -244,10 +295,14 @@ bool MakeCrate(const std::string& dir) {
     Nail(p, Frame + 6, Size - 1 - Frame - 6);
     Nail(p, Size - 1 - Frame - 6, Frame + 6);
     if (!WriteTga(p, dir + "/TheCrate2.tga")) return false;
-    for (int size : {48, 64, 128, 256})
-        if (!WritePng(Resized(p, size), dir + "/icon-" + std::to_string(size) + ".png"))
+    std::vector<Picture> icons;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icons.push_back(Resized(p, size));
+    for (const Picture& icon : icons)
+        if (icon.Width >= 48 &&
+            !WritePng(icon, dir + "/icon-" + std::to_string(icon.Width) + ".png"))
             return false;
-    return true;
+    return WriteIco(icons, dir + "/quorvin.ico");
 }
 
 } // namespace

@@ -15,8 +15,10 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -167,6 +169,52 @@ TEST_F(X11Window, OpensFocused800x600DoubleBufferedWithCreateAndSizeSentFirst) {
     EXPECT_GE(bits[1], 8);
     EXPECT_GE(bits[2], 8);
     EXPECT_GE(bits[3], 16);
+}
+
+// What a desktop matches the window with: the class, which the menu entry names, the process
+// and its host, and the crate at the installed icons' sizes, pixel for pixel theirs and opaque.
+TEST_F(X11Window, NamesItselfToTheDesktopWithItsClassPidAndTheCrateIcon) {
+    EXPECT_EQ(Shell("xprop -id " + id_ + " WM_CLASS _NET_WM_PID"),
+              "WM_CLASS(STRING) = \"OpenGL\", \"OpenGL\"\n_NET_WM_PID(CARDINAL) = " +
+                  std::to_string(getpid()));
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    EXPECT_EQ(Shell("xprop -id " + id_ + " WM_CLIENT_MACHINE"),
+              "WM_CLIENT_MACHINE(STRING) = \"" + std::string(host) + "\"");
+    std::string entry = ReadFileBytes(QUORVIN_SOURCE_DIR "/packaging/quorvin.desktop");
+    EXPECT_NE(entry.find("\nStartupWMClass=OpenGL\n"), std::string::npos) << entry;
+
+    // "_NET_WM_ICON = 48, 48, pixel, pixel, ..., 64, 64, ...", all of it.
+    ProcessResult xprop = RunProcess({"/usr/bin/xprop", "-len", "1000000", "-id", id_, "-notype",
+                                      "-f", "_NET_WM_ICON", "32c", "_NET_WM_ICON"},
+                                     QUORVIN_SOURCE_DIR);
+    std::size_t equals = xprop.Out.find(" = ");
+    ASSERT_NE(equals, std::string::npos) << xprop.Out << xprop.Err;
+    std::vector<unsigned long> icon;
+    std::istringstream numbers(xprop.Out.substr(equals + 3));
+    for (std::string number; std::getline(numbers, number, ',');)
+        icon.push_back(std::stoul(number));
+    std::vector<unsigned long> sizes;
+    for (std::size_t at = 0; at + 2 <= icon.size(); at += 2 + icon[at] * icon[at + 1]) {
+        const unsigned long size = icon[at];
+        sizes.push_back(size);
+        ASSERT_EQ(icon[at + 1], size);
+        ASSERT_LE(at + 2 + size * size, icon.size());
+        std::string rgb =
+            RunProcess({"/usr/bin/convert", "data/icon-" + std::to_string(size) + ".png", "-depth",
+                        "8", "rgb:-"},
+                       QUORVIN_SOURCE_DIR)
+                .Out;
+        ASSERT_EQ(rgb.size(), size * size * 3) << size;
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < size * size; ++i) {
+            auto channel = [&](int c) { return static_cast<unsigned char>(rgb[i * 3 + c]); };
+            unsigned long argb = 0xFF000000ul | channel(0) << 16 | channel(1) << 8 | channel(2);
+            if (icon[at + 2 + i] != argb) ++differing;
+        }
+        EXPECT_EQ(differing, 0u) << "pixels of the " << size << "-pixel icon";
+    }
+    EXPECT_EQ(sizes, (std::vector<unsigned long>{48, 64, 128, 256}));
 }
 
 TEST_F(X11Window, InitSceneLeavesTheFixedStateAndTheVirtualScreen) {

@@ -65,7 +65,9 @@ DWORD WINAPI OtherCopySaves(void* context) {
     WIN32_FIND_DATAA found{};
     HANDLE search = INVALID_HANDLE_VALUE;
     SetEvent(other.Ready);
-    for (int i = 0; i < 100000 && search == INVALID_HANDLE_VALUE; ++i)
+    // One generous deadline: on a busy machine our save may start seconds after this thread.
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    while (search == INVALID_HANDLE_VALUE && GetTickCount64() < deadline)
         if ((search = FindFirstFileA("highScores.dat.*.tmp", &found)) == INVALID_HANDLE_VALUE)
             Sleep(0);
     if (search == INVALID_HANDLE_VALUE) return 1;
