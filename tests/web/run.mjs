@@ -415,6 +415,35 @@ const cases = [
     expect(errors.length === 2 && errors[1] === 'File access denied.', `console.error: ${JSON.stringify(errors)}`);
     expect(await page.isVisible('#play-again'), 'no Play again');
   }],
+
+  ['a smaller window: the canvas keeps 4:3 at its shown size and the mouse maps onto it', async (context) => {
+    const page = await open(context);
+    await page.setViewportSize({ width: 500, height: 700 });
+    await waitForPage(page, () => document.getElementById('canvas').width === 500, 'a drawing buffer of the shown size');
+    const [w, h, cssW, cssH] = await page.evaluate(() => {
+      const c = document.getElementById('canvas'), r = c.getBoundingClientRect();
+      return [c.width, c.height, r.width, r.height];
+    });
+    expect(cssW === 500 && Math.abs(cssH - 375) < 1 && w === 500 && h === 375, `canvas ${w}x${h} shown at ${cssW}x${cssH}`);
+    // New Game where the stretched screen shows it.
+    await click(page, NewGame);
+    await page.setViewportSize({ width: 1000, height: 700 });
+    await waitFor(page, screens.playing, 'a game started by a click on the smaller canvas, at full size again');
+  }],
+
+  ['at a device pixel ratio of 2 the drawing buffer has the device pixels', async (context) => {
+    const page = await context.newPage();
+    await page.goto(server.url);
+    await waitForPage(page, () => Module.running && document.getElementById('canvas').width === 1600 &&
+      document.getElementById('canvas').height === 1200, 'a drawing buffer of 1600x1200');
+  }, { deviceScaleFactor: 2 }],
+
+  ['a tap on New Game is a click', async (context) => {
+    const page = await open(context);
+    const [x, y] = await toPage(page, ...centre(NewGame));
+    await page.touchscreen.tap(x, y);
+    await waitFor(page, screens.playing, 'a game started by a tap');
+  }, { hasTouch: true }],
 ];
 
 // ---- Running them -------------------------------------------------------------------------------
@@ -430,9 +459,9 @@ const browser = await chromium.launch({
 });
 const only = process.env.QUORVIN_WEB_ONLY;
 let passed = 0, failed = 0;
-for (const [name, body] of cases) {
+for (const [name, body, options] of cases) {
   if (only && !name.includes(only)) continue;
-  const context = await browser.newContext({ viewport: { width: 1000, height: 700 }, acceptDownloads: true });
+  const context = await browser.newContext({ viewport: { width: 1000, height: 700 }, acceptDownloads: true, ...options });
   const started = Date.now();
   try {
     await body(context);
