@@ -453,6 +453,20 @@ const cases = [
     await waitFor(page, screens.playing, 'a game started by a click on the smaller canvas, at full size again');
   }],
 
+  ['#fullscreen stretches the canvas over the screen, and the mouse maps onto it', async (context) => {
+    const page = await open(context);
+    await page.click('#fullscreen');
+    await waitForPage(page, () => document.fullscreenElement === document.getElementById('canvas') &&
+      document.getElementById('canvas').width === innerWidth && document.getElementById('canvas').height === innerHeight,
+      'the canvas in full screen at the screen\'s size');
+    await click(page, NewGame);
+    await waitFor(page, (s) => {
+      let crate = 0;
+      for (let y = 0; y < s.height; ++y) for (let x = 0; x < s.width; ++x) crate += isCrate(s.at(x, y));
+      return s.width === 1000 && crate > 500;
+    }, 'a game started by a click on the stretched canvas');
+  }],
+
   ['at a device pixel ratio of 2 the drawing buffer has the device pixels', async (context) => {
     const page = await context.newPage();
     await page.goto(server.url);

@@ -20,7 +20,6 @@ constexpr WParam MkMButton = 0x0010;
 
 std::deque<SysMessage> Queue;
 std::uint32_t MessageTime = 0;
-bool KeyIsDown[256] = {};
 // The character each key typed when it last went down, for SysTranslateMessage.
 unsigned char KeyCharacter[256] = {};
 long TouchId = -1; // the finger that stands for the mouse; -1 when none
@@ -208,8 +207,6 @@ bool FitDrawingBuffer(int& width, int& height) {
 void InstallEventHandlers() {
     Queue.clear();
     TouchId = -1;
-    for (bool& down : KeyIsDown)
-        down = false;
     Listen(true);
 }
 
@@ -226,9 +223,6 @@ bool SysPeekMessage(SysMessage& msg) {
     if (Queue.empty()) return false;
     msg = Queue.front();
     Queue.pop_front();
-    bool down = msg.message == WmKeyDown || msg.message == WmSysKeyDown;
-    if ((down || msg.message == WmKeyUp || msg.message == WmSysKeyUp) && msg.wParam < 256)
-        KeyIsDown[msg.wParam] = down;
     return true;
 }
 
