@@ -37,13 +37,18 @@ async function frames(page, n) {
 // The animation frames of the next few seconds: their rate, and the time between them.
 async function measure(page, ms) {
   return page.evaluate((ms) => new Promise((done) => {
-    const times = [];
+    const times = [], work = [];
     const step = (now) => {
       times.push(now);
+      // Called after the game's own callback of this frame and the frame it ran on the way:
+      // the time since the frame began is the game's work in it.
+      work.push(performance.now() - now);
       if (now - times[0] < ms) requestAnimationFrame(step);
       else {
         const gaps = times.slice(1).map((t, i) => t - times[i]).sort((a, b) => a - b);
+        work.sort((a, b) => a - b);
         done({ fps: gaps.length / ((times.at(-1) - times[0]) / 1000),
+          work: work[work.length >> 1], workP99: work[Math.min(work.length - 1, Math.floor(work.length * 0.99))],
           median: gaps[gaps.length >> 1], p99: gaps[Math.min(gaps.length - 1, Math.floor(gaps.length * 0.99))] });
       }
     };
@@ -102,7 +107,7 @@ console.log(`- ${rounds} rounds of ${seconds} s per screen (playing: ${Math.min(
 console.log(`- Machine: ${cpus().length} processors, shared; load average (1 minute) at the start and the end: ${loadBefore.toFixed(2)} and ${loadavg()[0].toFixed(2)}.`);
 console.log(`- The page's own rate on the main menu at the start: ${blank.fps.toFixed(1)} frames a second.`);
 console.log('');
-console.log('| Screen | Frames a second | Time between frames, median / p99 ms |');
-console.log('|---|---|---|');
+console.log('| Screen | Frames a second | Time between frames, median / p99 ms | The game\'s work in a frame, median / p99 ms |');
+console.log('|---|---|---|---|');
 for (const [i, [name]] of screens.entries())
-  console.log(`| ${name} | ${median(results[i].map((r) => r.fps)).toFixed(1)} | ${median(results[i].map((r) => r.median)).toFixed(1)} / ${median(results[i].map((r) => r.p99)).toFixed(1)} |`);
+  console.log(`| ${name} | ${median(results[i].map((r) => r.fps)).toFixed(1)} | ${median(results[i].map((r) => r.median)).toFixed(1)} / ${median(results[i].map((r) => r.p99)).toFixed(1)} | ${median(results[i].map((r) => r.work)).toFixed(2)} / ${median(results[i].map((r) => r.workP99)).toFixed(2)} |`);
