@@ -131,7 +131,7 @@ class ClickLatency : public GameWindowTest {
             *b = Button{};
         for (HighScoreEntry& e : HighScoreTable)
             e = HighScoreEntry{};
-        GameState = 0;
+        GameState = Score = Lives = 0;
         Paused = QuitRequested = false;
         ClearInput();
         GameWindowTest::TearDownTestSuite();

@@ -50,8 +50,9 @@ TEST_F(FrameAllocations, NoScreenAllocates) {
             for (bool paused : {false, true}) {
                 GameState = state;
                 Paused = paused;
-                // A target that never runs out: the frame stays on this screen.
+                // A target that never runs out and lives left: the frame stays on this screen.
                 TargetTimeLeft = 1e12;
+                Lives = 3;
                 Allocations = 0;
                 Counting = counted;
                 UpdateGame();
@@ -62,6 +63,7 @@ TEST_F(FrameAllocations, NoScreenAllocates) {
     GameState = 0;
     Paused = false;
     TargetTimeLeft = 0;
+    Lives = 0;
     TimerFrequency = CurrentCount = 0;
     for (Button* b : buttons)
         *b = Button{};
