@@ -2,7 +2,6 @@
 // and they reach the window procedure through one queue.
 #include "platform/x11/X11State.h"
 
-#include "platform/x11/CloseSignals.h"
 #include "platform/x11/X11Keys.h"
 #include "platform/x11/X11Queue.h"
 

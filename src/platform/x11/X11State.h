@@ -47,3 +47,8 @@ bool ReportLostDisplay();
 
 // Turns one X event into the messages Windows would post for it.
 void TranslateXEvent(const XEvent& event);
+
+// Called by SysProcessStart: each closed standard descriptor held by one that fails writes.
+void ReserveStandardDescriptors();
+// True once for every close signal since the last call; the message loop turns it into WmClose.
+bool TakeCloseSignal();
