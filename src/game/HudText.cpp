@@ -32,8 +32,7 @@ std::string_view TimeLeftText(HudText& buffer, double timeLeftMs) {
 }
 
 // The quotient rounds to the 64-bit significand before it rounds to an integer.
-template <typename Real>
-bool FrameRateIn(double frameTimeMs, std::int64_t& rate) {
+template <typename Real> bool FrameRateIn(double frameTimeMs, std::int64_t& rate) {
     // A zero frame time gives an infinite quotient: there is no honest number to show, and
     // any stand-in (0, or the largest integer) would look like a fault to the player.
     if (frameTimeMs == 0) return false;

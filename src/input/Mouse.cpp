@@ -33,16 +33,14 @@ void SettleMouse() {
 
 // Each step rounds to the 64-bit significand: the quotient, then the product, then for y the
 // difference; the last rounding to an integer sends halves to the even neighbour.
-template <typename Real>
-std::int32_t MapMouseXIn(std::uint16_t x, std::int32_t width) {
+template <typename Real> std::int32_t MapMouseXIn(std::uint16_t x, std::int32_t width) {
     if (width == 0) return 0;
     std::int64_t rounded = 0;
     Real scaled = Real(x) / Real(width) * Real(800);
     return RoundToInt64(scaled, rounded) ? static_cast<std::int32_t>(rounded) : 0;
 }
 
-template <typename Real>
-std::int32_t MapMouseYIn(std::uint16_t y, std::int32_t height) {
+template <typename Real> std::int32_t MapMouseYIn(std::uint16_t y, std::int32_t height) {
     if (height == 0) return 0;
     std::int64_t rounded = 0;
     Real flipped = Real(600) - Real(y) / Real(height) * Real(600);

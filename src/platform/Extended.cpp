@@ -224,8 +224,8 @@ SoftExtended operator/(SoftExtended a, SoftExtended b) {
         --exponent;
     }
     // Nearest: up when the remainder is over half the divisor, halves to even.
-    std::uint64_t lo = remainder == 0                  ? 0
-                       : remainder > b.Significand - remainder ? TopBit | 1
+    std::uint64_t lo = remainder == 0                           ? 0
+                       : remainder > b.Significand - remainder  ? TopBit | 1
                        : remainder == b.Significand - remainder ? TopBit
                                                                 : 1;
     return Rounded(negative, exponent, quotient, lo);

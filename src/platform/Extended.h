@@ -24,8 +24,7 @@ struct SoftExtended {
 
     SoftExtended() = default;
     // Both conversions are exact, as the x87's loads are.
-    template <std::integral Integer>
-    explicit SoftExtended(Integer value) {
+    template <std::integral Integer> explicit SoftExtended(Integer value) {
         static_assert(sizeof(Integer) <= sizeof(std::uint64_t));
         if constexpr (std::is_signed_v<Integer>)
             SetInteger(value < 0, value < 0 ? 0 - static_cast<std::uint64_t>(value)

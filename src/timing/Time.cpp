@@ -33,8 +33,7 @@ void TickTimer() {
 // Ticks per millisecond with fractions: an integer division here would be off by up to a whole
 // tick per millisecond at low counter rates. Both quotients round to the 64-bit significand, the
 // result once more to a double.
-template <typename Real>
-double FrameTimeMsIn(std::int64_t frequency, std::int64_t difference) {
+template <typename Real> double FrameTimeMsIn(std::int64_t frequency, std::int64_t difference) {
     Real ticksPerMs = Real(frequency) / Real(1000);
     return ToDouble(Real(difference) / ticksPerMs);
 }

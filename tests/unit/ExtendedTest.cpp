@@ -20,20 +20,23 @@ constexpr double Smallest = std::numeric_limits<double>::denorm_min();
 
 // Doubles compare by their bits, NaNs by their sign alone.
 ::testing::AssertionResult SameDouble(double got, double want) {
-    bool same = std::isnan(want) ? std::isnan(got) && std::signbit(got) == std::signbit(want)
-                                 : std::bit_cast<std::uint64_t>(got) ==
-                                       std::bit_cast<std::uint64_t>(want);
+    bool same = std::isnan(want)
+                    ? std::isnan(got) && std::signbit(got) == std::signbit(want)
+                    : std::bit_cast<std::uint64_t>(got) == std::bit_cast<std::uint64_t>(want);
     if (same) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << std::hexfloat << got << " instead of " << want;
 }
 
-template <typename Real>
-double Apply(char op, double a, double b) {
+template <typename Real> double Apply(char op, double a, double b) {
     switch (op) {
-    case '+': return ToDouble(Real(a) + Real(b));
-    case '-': return ToDouble(Real(a) - Real(b));
-    case '*': return ToDouble(Real(a) * Real(b));
-    default: return ToDouble(Real(a) / Real(b));
+    case '+':
+        return ToDouble(Real(a) + Real(b));
+    case '-':
+        return ToDouble(Real(a) - Real(b));
+    case '*':
+        return ToDouble(Real(a) * Real(b));
+    default:
+        return ToDouble(Real(a) / Real(b));
     }
 }
 
@@ -136,7 +139,8 @@ SoftExtended Split(long double value) {
     SoftExtended w = Split(want);
     if (got.Kind == w.Kind && got.Negative == w.Negative &&
         (got.Kind != SoftExtended::Finite ||
-         (got.Significand == w.Significand && (got.Significand == 0 || got.Exponent == w.Exponent))))
+         (got.Significand == w.Significand &&
+          (got.Significand == 0 || got.Exponent == w.Exponent))))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << std::hexfloat << "the x87 gives " << want;
 }
@@ -164,8 +168,8 @@ TEST(SoftExtended, EveryOperationAsTheX87OnRandomOperands) {
             char op;
             SoftExtended got;
             long double want;
-        } results[] = {{'+', a + b, x + y}, {'-', a - b, x - y}, {'*', a * b, x * y},
-                       {'/', a / b, x / y}};
+        } results[] = {
+            {'+', a + b, x + y}, {'-', a - b, x - y}, {'*', a * b, x * y}, {'/', a / b, x / y}};
         for (const auto& r : results) {
             ::testing::AssertionResult same = SameValue(r.got, r.want);
             if (!same) ++mismatches;
