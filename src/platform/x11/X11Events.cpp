@@ -153,8 +153,10 @@ void TranslateXEvent(const XEvent& event) {
     if (event.type == KeymapNotify) {
         // Follows the game window's FocusIn (its window field is not used): every key as it is
         // now, keycode 8 x byte + bit.
-        for (int code = 0; code < 256; ++code)
-            GameWindow.KeycodeDown[code] = (event.xkeymap.key_vector[code / 8] >> (code % 8)) & 1;
+        for (int code = 0; code < 256; ++code) {
+            auto byte = static_cast<unsigned char>(event.xkeymap.key_vector[code / 8]);
+            GameWindow.KeycodeDown[code] = (byte >> (code % 8)) & 1;
+        }
         return;
     }
     if (event.xany.window != GameWindow.Handle) return;
