@@ -46,8 +46,11 @@ if(QUORVIN_LAYOUT STREQUAL "games")
         install(FILES data/icon-${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
                 RENAME quorvin.png)
     endforeach()
+    # The README links the page on the game's behaviour; it goes beside it, as in the sources.
     install(FILES README.md DESTINATION share/doc/quorvin)
+    install(FILES docs/behaviour.md DESTINATION share/doc/quorvin/docs)
 else()
     install(FILES README.md LICENSE DESTINATION .)
+    install(FILES docs/behaviour.md DESTINATION docs)
     install(FILES data/README.md DESTINATION ${data_dir})
 endif()

@@ -27,10 +27,11 @@ LResult SYS_CALLBACK WindowProc(SysWindow window, std::uint32_t message, WParam 
         if (wParam != 0) EndRunNow();
         return 0;
     case WmKeyDown:
-        SetKey(wParam, true);
+        // Bit 30: the key was down already, so this is its auto-repeat.
+        SetKey(wParam, true, (lParam >> 30) & 1);
         return 0;
     case WmKeyUp:
-        SetKey(wParam, false);
+        SetKey(wParam, false, false);
         return 0;
     case WmMouseMove:
         MouseMoved(LowWord(lParam), HighWord(lParam));

@@ -1,5 +1,7 @@
 #include "game/HudText.h"
 
+#include "platform/Extended.h"
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -12,17 +14,6 @@ std::string_view Labelled(HudText& buffer, const char* label, std::int64_t value
     return {buffer.data(), static_cast<std::size_t>(length)};
 }
 } // namespace
-
-bool RoundToInt64(long double value, std::int64_t& rounded) {
-    // Converting anything outside the range is undefined, so the bounds are checked first;
-    // both are powers of two and exact in every floating type.
-    constexpr long double upper = 9223372036854775808.0L;
-    if (!std::isfinite(value)) return false;
-    long double nearest = std::nearbyintl(value);
-    if (nearest >= upper || nearest < -upper) return false;
-    rounded = static_cast<std::int64_t>(nearest);
-    return true;
-}
 
 std::string_view ScoreText(HudText& buffer, std::int32_t score) {
     return Labelled(buffer, "Score : ", score);
@@ -40,12 +31,22 @@ std::string_view TimeLeftText(HudText& buffer, double timeLeftMs) {
     return Labelled(buffer, "Time  : ", ms);
 }
 
-std::string_view FrameRateText(HudText& buffer, double frameTimeMs) {
+// The quotient rounds to the 64-bit significand before it rounds to an integer.
+template <typename Real> bool FrameRateIn(double frameTimeMs, std::int64_t& rate) {
     // A zero frame time gives an infinite quotient: there is no honest number to show, and
     // any stand-in (0, or the largest integer) would look like a fault to the player.
-    if (frameTimeMs == 0) return {};
+    if (frameTimeMs == 0) return false;
+    return RoundToInt64(Real(1000) / Real(frameTimeMs), rate);
+}
+
+template bool FrameRateIn<SoftExtended>(double, std::int64_t&);
+#if LDBL_MANT_DIG == 64
+template bool FrameRateIn<long double>(double, std::int64_t&);
+#endif
+
+std::string_view FrameRateText(HudText& buffer, double frameTimeMs) {
     std::int64_t rate = 0;
-    if (!RoundToInt64(1000.0L / static_cast<long double>(frameTimeMs), rate)) return {};
+    if (!FrameRateIn<Extended>(frameTimeMs, rate)) return {};
     int length =
         std::snprintf(buffer.data(), buffer.size(), "%lldFPS", static_cast<long long>(rate));
     if (length < 0) return {};

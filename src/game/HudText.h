@@ -9,10 +9,6 @@
 // Room for the longest label, a sign, 19 digits and "FPS".
 using HudText = std::array<char, 48>;
 
-// Rounds to the nearest integer, halves to even. False when the value is not finite or does
-// not fit in 64 bits; rounded is then left alone.
-bool RoundToInt64(long double value, std::int64_t& rounded);
-
 // "Score : -3", "Lives : 3"
 std::string_view ScoreText(HudText& buffer, std::int32_t score);
 std::string_view LivesText(HudText& buffer, std::int32_t lives);
@@ -24,6 +20,11 @@ std::string_view TimeLeftText(HudText& buffer, double timeLeftMs);
 // "62FPS": 1000 / frameTimeMs, rounded. Empty when the rate cannot be told (a frame time of 0,
 // shorter than one tick of the counter, or a frame time that is not a number).
 std::string_view FrameRateText(HudText& buffer, double frameTimeMs);
+
+// Its number, 1000 / frameTimeMs rounded, in the given arithmetic (platform/Extended.h):
+// SoftExtended, and on x86 the processor's own long double, which tests hold it against.
+// FrameRateText uses Extended. False when there is no number to show.
+template <typename Real> bool FrameRateIn(double frameTimeMs, std::int64_t& rate);
 
 // Plain decimal, for the scores in the list.
 std::string_view DecimalText(HudText& buffer, std::int64_t value);

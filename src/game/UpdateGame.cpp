@@ -45,6 +45,16 @@ bool TakeClickOn(const Button& button) {
     return true;
 }
 
+// Clears Escape; true for a new press. A key held down does not flip the pause at the repeat
+// rate, and no key-up is needed to tell a new press: one lost to another window swallows none.
+bool TakeEscapePress() {
+    if (!KeyDown(KeyEscape)) return false;
+    Keys[KeyEscape] = false;
+    const bool pressed = KeyPressed[KeyEscape];
+    KeyPressed[KeyEscape] = false;
+    return pressed;
+}
+
 void TurnTarget() {
     TargetAngle = static_cast<float>(static_cast<double>(TargetAngle) +
                                      FrameTimeMs() * static_cast<double>(TargetSpin) / 100.0);
@@ -111,11 +121,7 @@ void UpdateRunning() {
         SaveHighScores();
     }
 
-    if (KeyDown(KeyEscape)) {
-        Keys[KeyEscape] = false;
-        if (!KeyHeld[KeyEscape]) Paused = true;
-        KeyHeld[KeyEscape] = true;
-    }
+    if (TakeEscapePress()) Paused = true;
 }
 
 void UpdatePaused() {
@@ -128,13 +134,8 @@ void UpdatePaused() {
         }
         if (MouseOverButton(ResumeButton)) Paused = false;
     }
-    // Escape toggles the pause both ways, as a player expects; but only a new press, so a key
-    // held down does not flip the pause at the repeat rate.
-    if (KeyDown(KeyEscape)) {
-        Keys[KeyEscape] = false;
-        if (!KeyHeld[KeyEscape]) Paused = false;
-        KeyHeld[KeyEscape] = true;
-    }
+    // Escape toggles the pause both ways, as a player expects.
+    if (TakeEscapePress()) Paused = false;
 }
 
 void UpdateOptions() {

@@ -20,6 +20,11 @@ bool MouseClicked();
 std::int32_t MapMouseX(std::uint16_t x, std::int32_t width);
 std::int32_t MapMouseY(std::uint16_t y, std::int32_t height);
 
+// The same mappings in the given arithmetic (platform/Extended.h): SoftExtended, and on x86 the
+// processor's own long double, which tests hold it against. The two above use Extended.
+template <typename Real> std::int32_t MapMouseXIn(std::uint16_t x, std::int32_t width);
+template <typename Real> std::int32_t MapMouseYIn(std::uint16_t y, std::int32_t height);
+
 // Called by WindowProc on left-button reports. A release whose press no update has seen yet
 // waits for the next update, so a click shorter than a frame is still taken.
 void MousePressed();

@@ -2,8 +2,12 @@
 //
 // Everything the game needs from the window system, the clock, the process and
 // the file system is declared here; src/platform/x11/ (Linux), src/platform/win32/
-// (Windows) and src/platform/web/ (the browser) each implement all of it. Nothing
-// else in the tree includes an X11, Windows or Emscripten header.
+// (Windows) and src/platform/web/ (the browser) each implement all of it, in files
+// named in pairs so the twin of any file is found by its name: <Backend>Window
+// (window and GL context), Events (events to messages, the queue), Files,
+// Process (start-up, close signals or their like, the counter), Console, and Keys
+// where key codes need mapping. Nothing else in the tree includes an X11, Windows
+// or Emscripten header.
 //
 // The vocabulary across the boundary is the Win32 window message: a number,
 // wParam and lParam. The Win32 backend passes its own messages through; the

@@ -1,6 +1,7 @@
 #include "timing/Time.h"
 
 #include "platform/Console.h"
+#include "platform/Extended.h"
 #include "platform/Sys.h"
 
 #include <cstdio>
@@ -29,10 +30,19 @@ void TickTimer() {
     CurrentCount = ReadCounter();
 }
 
+// Ticks per millisecond with fractions: an integer division here would be off by up to a whole
+// tick per millisecond at low counter rates. Both quotients round to the 64-bit significand, the
+// result once more to a double.
+template <typename Real> double FrameTimeMsIn(std::int64_t frequency, std::int64_t difference) {
+    Real ticksPerMs = Real(frequency) / Real(1000);
+    return ToDouble(Real(difference) / ticksPerMs);
+}
+
+template double FrameTimeMsIn<SoftExtended>(std::int64_t, std::int64_t);
+#if LDBL_MANT_DIG == 64
+template double FrameTimeMsIn<long double>(std::int64_t, std::int64_t);
+#endif
+
 double FrameTimeMs() {
-    // Ticks per millisecond with fractions: an integer division here would be off by up to
-    // a whole tick per millisecond at low counter rates.
-    long double ticksPerMs = static_cast<long double>(TimerFrequency) / 1000.0L;
-    long double difference = static_cast<long double>(CurrentCount - PreviousCount);
-    return static_cast<double>(difference / ticksPerMs);
+    return FrameTimeMsIn<Extended>(TimerFrequency, CurrentCount - PreviousCount);
 }

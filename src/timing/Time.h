@@ -19,3 +19,8 @@ void TickTimer();
 
 // The time between the last two ticks in milliseconds; no side effects.
 double FrameTimeMs();
+
+// The same for a counter frequency and a difference of two counts, in the given arithmetic
+// (platform/Extended.h): SoftExtended, and on x86 the processor's own long double, which tests
+// hold it against. FrameTimeMs uses Extended.
+template <typename Real> double FrameTimeMsIn(std::int64_t frequency, std::int64_t difference);

@@ -362,7 +362,15 @@ TEST_F(X11Window, KeypadDigitsFollowNumLock) {
     Settle();
 }
 
-TEST_F(X11Window, HeldKeyRepeatsItsKeyDownAlone) {
+// Bit 30 of a key-down's lParam: the key was down already.
+std::vector<bool> KeyDownsFoundDown(WParam key) {
+    std::vector<bool> found;
+    for (const Seen& seen : Recorded)
+        if (seen.Message == WmKeyDown && seen.W == key) found.push_back((seen.L >> 30) & 1);
+    return found;
+}
+
+TEST_F(X11Window, HeldKeyRepeatsItsKeyDownAloneWithTheKeyFoundDown) {
     Shell("xdotool keydown a; sleep 1.2; xdotool keyup a");
     Settle();
     std::vector<Seen> keys;
@@ -372,6 +380,29 @@ TEST_F(X11Window, HeldKeyRepeatsItsKeyDownAlone) {
     for (std::size_t i = 0; i + 1 < keys.size(); ++i)
         EXPECT_EQ(keys[i], (Seen{WmKeyDown, 65, 0})) << i;
     EXPECT_EQ(keys.back(), (Seen{WmKeyUp, 65, 0}));
+    std::vector<bool> repeats(keys.size() - 1, true);
+    repeats.front() = false;
+    EXPECT_EQ(KeyDownsFoundDown(65), repeats);
+}
+
+// Escape goes up while another window has the keyboard: the next press is a new one, as on
+// Windows.
+TEST_F(X11Window, KeyUpElsewhereLeavesTheKeyUpWhenTheKeyboardComesBack) {
+    const std::string root = Shell("xwininfo -root -int | awk '/Window id/ {print $4}'");
+    ASSERT_FALSE(root.empty());
+    Shell("xdotool keydown Escape");
+    Settle();
+    // The root has the keyboard and the pointer is outside the window, so the root takes it.
+    Shell("xdotool mousemove 1000 700 windowfocus " + root + " keyup Escape windowfocus " + id_ +
+          " keydown Escape keyup Escape");
+    Settle();
+    std::vector<Seen> escapes;
+    for (const Seen& seen : Keyboard())
+        if (seen.W == 27 && seen.Message != WmChar) escapes.push_back(seen);
+    EXPECT_EQ(escapes,
+              (std::vector<Seen>{{WmKeyDown, 27, 0}, {WmKeyDown, 27, 0}, {WmKeyUp, 27, 0}}));
+    EXPECT_EQ(KeyDownsFoundDown(27), (std::vector<bool>{false, false}));
+    EXPECT_TRUE(Has(WmKillFocus, 0, 0));
 }
 
 TEST_F(X11Window, MouseMovesAndButtonsBecomeMouseMessages) {

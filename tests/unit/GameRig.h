@@ -59,7 +59,7 @@ class GameRig : public ::testing::Test {
 
         MouseX = MouseY = 0;
         MouseClick = ClickUnseen = ClickReleaseDeferred = false;
-        for (bool* table : {Keys, KeyHeld, KeyUnseen, KeyUpDeferred})
+        for (bool* table : {Keys, KeyPressed, KeyUnseen, KeyUpDeferred})
             std::fill_n(table, 256, false);
         Paused = false;
         QuitRequested = false;

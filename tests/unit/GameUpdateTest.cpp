@@ -237,7 +237,7 @@ TEST_F(GameUpdate, LongStallCostsOneLife) {
 
 TEST_F(GameUpdate, PauseFreezesTheTargetAndEscapeToggles) {
     Playing(3, 3);
-    SetKey(27, true);
+    SetKey(27, true, false);
     Frame(16);
     EXPECT_TRUE(Paused);
     EXPECT_FALSE(Keys[27]);
@@ -250,8 +250,8 @@ TEST_F(GameUpdate, PauseFreezesTheTargetAndEscapeToggles) {
     EXPECT_EQ(Lives, 3);
     EXPECT_TRUE(Paused);
 
-    SetKey(27, false);
-    SetKey(27, true);
+    SetKey(27, false, false);
+    SetKey(27, true, false);
     Frame(16);
     EXPECT_FALSE(Paused);
     EXPECT_FALSE(Keys[27]);
@@ -260,38 +260,51 @@ TEST_F(GameUpdate, PauseFreezesTheTargetAndEscapeToggles) {
     EXPECT_DOUBLE_EQ(TargetTimeLeft, left - 16.0);
 }
 
-// Escape held down repeats its key-down; only a press after the key went up flips the pause.
+// Escape held down repeats its key-down with the key already down; only a new press flips the
+// pause, whether or not its key-up before reached the window.
 TEST_F(GameUpdate, HeldEscapePausesOnceAndStaysPaused) {
     struct Case {
         const char* what;
-        std::vector<std::string> frames; // the Escape reports before each frame: d down, u up
+        // The reports before each frame: d a new press, r an auto-repeat, u the key-up, c a
+        // click on Resume Game.
+        std::vector<std::string> frames;
         bool paused;
     };
     const Case cases[] = {
-        {"held through many repeats", {"d", "d", "dd", "d", "d"}, true},
+        {"held through many repeats", {"d", "r", "rr", "r", "r"}, true},
         {"let go", {"d", "u", ""}, true},
         {"let go and pressed again", {"d", "ud"}, false},
         {"let go, then pressed in a later frame", {"d", "u", "", "d"}, false},
-        {"pressed again and held: resumed for good", {"d", "u", "d", "d", "dd", "d"}, false},
+        {"pressed again and held: resumed for good", {"d", "u", "d", "r", "rr", "r"}, false},
         // A tap shorter than a frame is seen once, and then it is up.
         {"tapped between two frames", {"du", "", ""}, true},
         {"tapped in two frames", {"du", "du"}, false},
         {"tapped, then pressed again next frame", {"du", "d"}, false},
         {"tapped twice between two frames", {"dudu", ""}, true},
+        {"a press and its repeat between two frames", {"dr", "r"}, true},
+        // The key-up went to another window: the next press still counts.
+        {"key-up lost, then a new press", {"d", "d"}, false},
+        {"key-up lost, resumed by a click, then a new press", {"d", "c", "", "d"}, true},
+        {"key-up lost twice", {"d", "d", "d"}, true},
+        {"key-up lost, then pressed and held", {"d", "c", "d", "r", "rr"}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Playing(3, 3);
         for (const std::string& reports : c.frames) {
-            for (char report : reports)
-                SetKey(27, report == 'd');
+            for (char report : reports) {
+                if (report == 'c')
+                    ClickAt(400, 375);
+                else
+                    SetKey(27, report != 'u', report == 'r');
+            }
             Frame(16);
             if (&reports == &c.frames.front()) {
                 EXPECT_TRUE(Paused);
             }
         }
         EXPECT_EQ(Paused, c.paused);
-        SetKey(27, false);
+        SetKey(27, false, false);
     }
 }
 
@@ -299,7 +312,7 @@ TEST_F(GameUpdate, GameOverRecordsSortsAndSaves) {
     PlayerName = "ann";
     Playing(5, 1);
     TargetTimeLeft = 10.0;
-    Keys[27] = true; // Escape in the very frame the last life goes
+    SetKey(27, true, false); // Escape in the very frame the last life goes
     Frame(16);
     EXPECT_EQ(GameState, StateGameOver);
     EXPECT_TRUE(Paused);

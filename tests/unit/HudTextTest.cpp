@@ -41,6 +41,9 @@ TEST(HudText, FrameRateReadout) {
         {2000.0, "0FPS"},
         {Inf, "0FPS"},
         {-10.0, "-100FPS"},
+        // Quotients a 113-bit significand rounds to the other integer.
+        {0x1.993b5021f75aep-3, "5004FPS"},
+        {0x1.3d2ffc09000cbp-4, "12914FPS"},
         // No honest number to show: no readout at all.
         {0.0, ""},
         {-0.0, ""},

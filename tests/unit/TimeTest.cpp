@@ -35,6 +35,10 @@ TEST_F(TimerTest, FrameTimeUsesFractionalTicksPerMillisecond) {
         {1000000000, 16000000, 16.0},
         {1000000000, 2000000000, 2000.0},  // a stall enters in full
         {3579545, 3579545, 1000.0},
+        // The last bit as the x87 rounds it, twice: to 64 bits, then to a double.
+        {1000000000, 105441, 0x1.afe2e6ea85448p-4},
+        {1000000000, 2877, 0x1.791819d2391d6p-9},
+        {1000000000, 11227, 0x1.6fe2e6ea85448p-7},
     };
     for (const auto& c : cases) {
         FakeFrequency = c.frequency;
@@ -44,7 +48,8 @@ TEST_F(TimerTest, FrameTimeUsesFractionalTicksPerMillisecond) {
         testing::internal::GetCapturedStdout();
         FakeNow += c.step;
         TickTimer();
-        EXPECT_DOUBLE_EQ(FrameTimeMs(), c.ms) << c.frequency << " Hz, " << c.step << " ticks";
+        EXPECT_EQ(FrameTimeMs(), c.ms)
+            << std::hexfloat << c.frequency << " Hz, " << c.step << " ticks";
         EXPECT_EQ(FrameTimeMs(), FrameTimeMs());
         TickTimer();   // the same counter value twice
         EXPECT_EQ(FrameTimeMs(), 0.0);

@@ -15,6 +15,7 @@
 namespace {
 struct InputSnapshot {
     std::vector<bool> KeyTable;
+    std::vector<bool> NewPresses;
     std::int32_t X, Y, Width, Height;
     bool Click;
     std::vector<std::uint32_t> Queued; // messages the call left in the queue
@@ -36,6 +37,7 @@ std::vector<std::uint32_t> DrainQueue() {
 
 InputSnapshot Take() {
     return InputSnapshot{std::vector<bool>(std::begin(Keys), std::end(Keys)),
+                         std::vector<bool>(std::begin(KeyPressed), std::end(KeyPressed)),
                          MouseX,
                          MouseY,
                          ScreenWidth,
@@ -62,9 +64,14 @@ TEST(WindowProc, EachMessageChangesOnlyItsOwnState) {
         {"minimised", WmSize, 1, MakeLParam(0, 0),
          [](InputSnapshot& s) { s.Width = 0, s.Height = 1; }},
         {"close posts quit 0", WmClose, 0, 0, [](InputSnapshot& s) { s.Queued = {WmQuit}; }},
-        {"key down", WmKeyDown, 65, 0x001E0001, [](InputSnapshot& s) { s.KeyTable[65] = true; }},
-        {"key down 255", WmKeyDown, 255, 0, [](InputSnapshot& s) { s.KeyTable[255] = true; }},
-        {"key up", WmKeyUp, 65, 0, [](InputSnapshot& s) { s.KeyTable[65] = false; }},
+        {"key down", WmKeyDown, 65, 0x001E0001,
+         [](InputSnapshot& s) { s.KeyTable[65] = s.NewPresses[65] = true; }},
+        {"key down 255", WmKeyDown, 255, 0,
+         [](InputSnapshot& s) { s.KeyTable[255] = s.NewPresses[255] = true; }},
+        {"key up", WmKeyUp, 65, static_cast<LParam>(0xC01E0001),
+         [](InputSnapshot& s) { s.KeyTable[65] = s.NewPresses[65] = false; }},
+        // Bit 30: the key was down already, an auto-repeat, not a new press.
+        {"auto-repeat", WmKeyDown, 65, 0x401E0001, [](InputSnapshot& s) { s.KeyTable[65] = true; }},
         {"key code beyond the table", WmKeyDown, 256, 0, [](InputSnapshot&) {}},
         {"mouse move", WmMouseMove, 0, MakeLParam(400, 300),
          [](InputSnapshot& s) { s.X = 400, s.Y = 300; }},
@@ -88,6 +95,7 @@ TEST(WindowProc, EachMessageChangesOnlyItsOwnState) {
     };
     ResizeScene(800, 600);
     std::fill(std::begin(Keys), std::end(Keys), false);
+    std::fill(std::begin(KeyPressed), std::end(KeyPressed), false);
     MouseClick = false;
     for (const Row& row : rows) {
         // Each row comes after an update, as the messages of one frame do.

@@ -1,24 +1,33 @@
-// The console's events (Ctrl+C, Ctrl+Break, closing the console, logoff, shutdown) end the run
-// as the close box does, so the table is saved on the way out.
+// The Windows side of the console: the lines' handle and the failure report.
 #include "platform/Sys.h"
-#include "platform/win32/Win32Window.h"
+#include "platform/win32/Win32.h"
 
-namespace {
-DWORD GameThread = 0;
+#include <cstring>
+#include <io.h>
 
-// The system calls this on a thread of its own.
-BOOL WINAPI EndInOrder(DWORD event) {
-    // Before the window exists (or after it is gone) the loop still ends on the quit message.
-    if (!SysPostMessage(WmClose, 0, 0)) PostThreadMessageA(GameThread, WM_QUIT, 0, 0);
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
-    // The system ends the process as soon as this returns; the game's own end, after its save,
-    // ends this thread too. The system's time limit bounds the wait.
-    Sleep(INFINITE);
-    return TRUE;
+SysFile SysStandardOutput() {
+    // The handle behind the C runtime's descriptor 1, which follows any redirection of it.
+    return static_cast<SysFile>(_get_osfhandle(1));
 }
-} // namespace
 
-void InstallConsoleCloseHandler() {
-    GameThread = GetCurrentThreadId();
-    SetConsoleCtrlHandler(EndInOrder, TRUE);
+void SysWriteReport(const char* text, std::size_t length) {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    // The console shows the OEM code page; the game's strings are ANSI. Converted in pieces
+    // on the stack, since the report may follow an out-of-memory failure.
+    char oem[512];
+    while (length > 0) {
+        DWORD piece = static_cast<DWORD>(length < sizeof oem ? length : sizeof oem);
+        if (!CharToOemBuffA(text, oem, piece)) std::memcpy(oem, text, piece);
+        const char* at = oem;
+        DWORD left = piece;
+        while (left > 0) {
+            DWORD written = 0;
+            if (!WriteFile(error, at, left, &written, nullptr) || written == 0) return;
+            at += written;
+            left -= written;
+        }
+        text += piece;
+        length -= piece;
+    }
 }

@@ -1,5 +1,4 @@
 // The Windows side of the files (see Sys.h).
-#include <io.h>
 #include "platform/Sys.h"
 #include "platform/win32/Win32.h"
 
@@ -41,11 +40,6 @@ HANDLE Handle(SysFile file) {
 bool SysFileExists(const char* name) {
     DWORD attributes = GetFileAttributesA(name);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-SysFile SysStandardOutput() {
-    // The handle behind the C runtime's descriptor 1, which follows any redirection of it.
-    return static_cast<SysFile>(_get_osfhandle(1));
 }
 
 int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file) {
@@ -217,13 +211,4 @@ void SysListFolder(const char* folder, SysFolderVisitor visit, void* context) {
     do visit(found.cFileName, context);
     while (FindNextFileA(search, &found));
     FindClose(search);
-}
-
-bool SysProcessAlive(std::uint32_t id) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
-    // Refused: it runs, but belongs to someone else.
-    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return running;
 }

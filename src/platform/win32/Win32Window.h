@@ -38,6 +38,3 @@ unsigned short ReadControlWord();
 inline bool GameControlWordHolds() {
     return (ReadControlWord() & ControlWordBits) == GameControlWord;
 }
-
-// Called by SysProcessStart: the console's close events ask the game's thread for the orderly end.
-void InstallConsoleCloseHandler();

@@ -2,7 +2,6 @@
 // and they reach the window procedure through one queue.
 #include "platform/x11/X11State.h"
 
-#include "platform/x11/CloseSignals.h"
 #include "platform/x11/X11Keys.h"
 #include "platform/x11/X11Queue.h"
 
@@ -62,7 +61,7 @@ WParam MouseFlags(unsigned state) {
     return flags;
 }
 
-void TranslateKey(const XKeyEvent& key, bool down) {
+void TranslateKey(const XKeyEvent& key, bool down, bool repeat) {
     // The unshifted keysym names the key whatever the modifiers, so Shift+1 is still 49.
     XKeyEvent copy = key;
     KeySym keysym = XLookupKeysym(&copy, 0);
@@ -78,12 +77,13 @@ void TranslateKey(const XKeyEvent& key, bool down) {
     bool system = IsSystemKey(code) || (alt && !(key.state & ControlMask));
     std::uint32_t message =
         down ? (system ? WmSysKeyDown : WmKeyDown) : (system ? WmSysKeyUp : WmKeyUp);
-    // lParam as Windows fills it: repeat count 1, scan code, Alt context, previous state and
-    // transition bits for a release.
+    // lParam as Windows fills it: repeat count 1, scan code, Alt context, previous state (a
+    // release, or a press of a key already down) and the transition bit of a release.
     std::uint32_t scan = key.keycode >= 8 ? (key.keycode - 8) & 0xFF : 0;
     std::uint32_t bits = 1 | (scan << 16);
     if (alt) bits |= 1u << 29;
-    if (!down) bits |= (1u << 30) | (1u << 31);
+    if (!down || repeat) bits |= 1u << 30;
+    if (!down) bits |= 1u << 31;
     Post(message, code, static_cast<LParam>(static_cast<std::int32_t>(bits)),
          static_cast<std::uint32_t>(key.time));
 }
@@ -149,16 +149,30 @@ void ReportSize(int width, int height, WParam kind) {
 } // namespace
 
 void TranslateXEvent(const XEvent& event) {
+    if (event.type == KeymapNotify) {
+        // Follows the game window's FocusIn (its window field is not used): every key as it is
+        // now, keycode 8 x byte + bit.
+        for (int code = 0; code < 256; ++code) {
+            auto byte = static_cast<unsigned char>(event.xkeymap.key_vector[code / 8]);
+            GameWindow.KeycodeDown[code] = (byte >> (code % 8)) & 1;
+        }
+        return;
+    }
     if (event.xany.window != GameWindow.Handle) return;
     switch (event.type) {
     case KeyPress:
-    case KeyRelease:
+    case KeyRelease: {
         GameWindow.PointerX = event.xkey.x_root;
         GameWindow.PointerY = event.xkey.y_root;
         MessageTime = static_cast<std::uint32_t>(event.xkey.time);
         if (event.type == KeyRelease && IsRepeatRelease(event.xkey)) break;
-        TranslateKey(event.xkey, event.type == KeyPress);
+        bool down = event.type == KeyPress;
+        bool& wasDown = GameWindow.KeycodeDown[event.xkey.keycode & 0xFF];
+        bool repeat = down && wasDown;
+        wasDown = down;
+        TranslateKey(event.xkey, down, repeat);
         break;
+    }
     case ButtonPress:
     case ButtonRelease:
         GameWindow.PointerX = event.xbutton.x_root;

@@ -20,6 +20,10 @@ struct X11WindowRecord {
     // The keyboard as of the last key message taken from the queue, as Windows keeps it for
     // TranslateMessage: which keys are down, and the two locks.
     bool KeyIsDown[256] = {};
+    // The keys as the server last told this window, by keycode: whether a press finds its key
+    // down already (an auto-repeat), as bit 30 of a key-down tells on Windows. Focus coming back
+    // brings the whole keyboard, so a release that went to another window is not missed.
+    bool KeycodeDown[256] = {};
     bool DetectableRepeat = false; // the server sends no releases between repeats
     bool CapsLockOn = false;
     bool NumLockOn = false;
@@ -47,3 +51,8 @@ bool ReportLostDisplay();
 
 // Turns one X event into the messages Windows would post for it.
 void TranslateXEvent(const XEvent& event);
+
+// Called by SysProcessStart: each closed standard descriptor held by one that fails writes.
+void ReserveStandardDescriptors();
+// True once for every close signal since the last call; the message loop turns it into WmClose.
+bool TakeCloseSignal();

@@ -237,7 +237,7 @@ bool CreateGameWindow(std::int32_t width, std::int32_t height, bool, std::int32_
     attributes.border_pixel = 0;
     attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                             PointerMotionMask | StructureNotifyMask | ExposureMask |
-                            FocusChangeMask;
+                            FocusChangeMask | KeymapStateMask;
     Window window =
         XCreateWindow(display, root, 0, 0, static_cast<unsigned>(width > 0 ? width : 1),
                       static_cast<unsigned>(height > 0 ? height : 1), 0, visual->depth, InputOutput,

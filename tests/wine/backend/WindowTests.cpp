@@ -303,6 +303,10 @@ TEST_F(Win32Window, MessagesReachTheGameThroughTheQueue) {
     } cases[] = {
         {WmKeyDown, 'A', 0, [] { return Keys['A']; }},
         {WmKeyUp, 'A', 0, [] { return !Keys['A']; }},
+        // Bit 30 of a key-down: the key was down already, an auto-repeat and no new press.
+        {WmKeyDown, 27, 0x00010001, [] { return Keys[27] && KeyPressed[27]; }},
+        {WmKeyUp, 27, static_cast<LParam>(0xC0010001u), [] { return !KeyPressed[27]; }},
+        {WmKeyDown, 27, 0x40010001, [] { return Keys[27] && !KeyPressed[27]; }},
         {WmMouseMove, 0, MakeLParam(400, 300), [] { return MouseX == 400 && MouseY == 300; }},
         {WmLButtonDown, 0, MakeLParam(1, 1), [] { return MouseClick; }},
         {WmLButtonUp, 0, MakeLParam(1, 1), [] { return !MouseClick; }},

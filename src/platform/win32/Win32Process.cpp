@@ -1,4 +1,5 @@
-// The Windows side of the process and the clock (see Sys.h).
+// The Windows side of the process and the clock (see Sys.h): start-up, the console's close
+// events, the counter.
 #include "platform/Sys.h"
 #include "platform/win32/Win32Window.h"
 
@@ -25,6 +26,26 @@ unsigned short ReadControlWord() {
 }
 
 namespace {
+DWORD GameThread = 0;
+
+// The system calls this on a thread of its own.
+BOOL WINAPI EndInOrder(DWORD event) {
+    // Before the window exists (or after it is gone) the loop still ends on the quit message.
+    if (!SysPostMessage(WmClose, 0, 0)) PostThreadMessageA(GameThread, WM_QUIT, 0, 0);
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+    // The system ends the process as soon as this returns; the game's own end, after its save,
+    // ends this thread too. The system's time limit bounds the wait.
+    Sleep(INFINITE);
+    return TRUE;
+}
+
+// The console's events (Ctrl+C, Ctrl+Break, closing the console, logoff, shutdown) end the run
+// as the close box does, so the table is saved on the way out.
+void InstallConsoleCloseHandler() {
+    GameThread = GetCurrentThreadId();
+    SetConsoleCtrlHandler(EndInOrder, TRUE);
+}
+
 // Runs before every other static constructor, so not even the game's globals are built with
 // another control word.
 [[gnu::constructor(101)]] void ControlWordAtLoad() {
@@ -94,28 +115,15 @@ const char* SysModuleName() {
     return name;
 }
 
-void SysWriteReport(const char* text, std::size_t length) {
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
-    // The console shows the OEM code page; the game's strings are ANSI. Converted in pieces
-    // on the stack, since the report may follow an out-of-memory failure.
-    char oem[512];
-    while (length > 0) {
-        DWORD piece = static_cast<DWORD>(length < sizeof oem ? length : sizeof oem);
-        if (!CharToOemBuffA(text, oem, piece)) std::memcpy(oem, text, piece);
-        const char* at = oem;
-        DWORD left = piece;
-        while (left > 0) {
-            DWORD written = 0;
-            if (!WriteFile(error, at, left, &written, nullptr) || written == 0) return;
-            at += written;
-            left -= written;
-        }
-        text += piece;
-        length -= piece;
-    }
-}
-
 std::uint32_t SysProcessId() {
     return GetCurrentProcessId();
+}
+
+bool SysProcessAlive(std::uint32_t id) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    // Refused: it runs, but belongs to someone else.
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
 }

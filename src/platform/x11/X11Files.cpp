@@ -1,16 +1,13 @@
-// The Linux side of the clock, the process and the files (see Sys.h).
+// The Linux side of the files: the score table and the images (see Sys.h).
 #include "platform/Sys.h"
-#include "platform/x11/CloseSignals.h"
 
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <malloc.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -56,81 +53,7 @@ int RefuseIrregular(int fd) {
     return 5;
 }
 
-// A closed standard descriptor would be taken by the next file or connection we open, and the
-// console lines would go into it. Each is held by /dev/null opened for reading only, so a
-// console line written there fails on the invalid handle as it does on Windows.
-void ReserveStandardDescriptors() {
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
-        int held = open("/dev/null", O_RDONLY);
-        if (held < 0) held = open("/", O_RDONLY);
-        if (held >= 0 && held != fd) {
-            dup2(held, fd);
-            close(held);
-        }
-    }
-}
-
-std::int64_t MonotonicNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-void KeepHeap() {
-    // The GL driver frees tens of kilobytes per glyph drawn; by default the C library gives
-    // that back to the system and every frame then faults it in again, which costs more than
-    // the drawing. Keeping it (no trimming, no mmap per block) makes steady frames fault nothing.
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
-}
 } // namespace
-
-std::int64_t SysCounterFrequency() { return 1000000000; }
-std::int64_t SysCounterNow() { return MonotonicNs(); }
-bool SysReadCounter(std::int64_t& value) {
-    value = MonotonicNs();
-    return true;
-}
-std::uint32_t SysTickCount() { return static_cast<std::uint32_t>(MonotonicNs() / 1000000); }
-
-void SysProcessStart() {
-    ReserveStandardDescriptors();
-    // A closed pipe or a file-size limit must surface as a failed write, not kill us silently.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
-    InstallCloseSignals();
-    KeepHeap();
-    // x86-64 Linux already runs with every floating-point exception masked, round to nearest,
-    // and long double in the x87's 64-bit significand.
-    SysModuleName();
-}
-
-const char* SysModuleName() {
-    // Fixed storage: the failure report asks for it, possibly after memory has run out.
-    static char name[256];
-    if (name[0] == '\0') {
-        char path[4096];
-        ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-        path[n > 0 ? n : 0] = '\0';
-        const char* slash = std::strrchr(path, '/');
-        const char* base = slash ? slash + 1 : path;
-        std::snprintf(name, sizeof name, "%.255s", *base ? base : "quorvin");
-    }
-    return name;
-}
-
-void SysWriteReport(const char* text, std::size_t length) {
-    while (length > 0) {
-        ssize_t n = write(STDERR_FILENO, text, length);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        text += n;
-        length -= static_cast<std::size_t>(n);
-    }
-}
-
-SysFile SysStandardOutput() { return STDOUT_FILENO; }
 
 bool SysFileExists(const char* name) {
     // A pipe or a device of that name is no file of ours either; opening it could wait for ever.
@@ -297,10 +220,3 @@ void SysListFolder(const char* folder, SysFolderVisitor visit, void* context) {
         visit(entry->d_name, context);
     closedir(dir);
 }
-
-bool SysProcessAlive(std::uint32_t id) {
-    if (id == 0 || id > static_cast<std::uint32_t>(INT32_MAX)) return false;
-    return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
-}
-
-std::uint32_t SysProcessId() { return static_cast<std::uint32_t>(getpid()); }

@@ -1,4 +1,4 @@
-// SwapStamp.h - the frame record a stamped program shares with the benchmark driver.
+// SwapStamp.h - the frame record a stamped program shares with the benchmark.
 #pragma once
 
 #include <cstdint>
