@@ -1,5 +1,5 @@
 // WindowProc driven message by message: each row of its table changes exactly what it should
-// and returns 0. No window exists here, so default processing has nobody to send to.
+// and returns what Windows expects (0 but for the question before a session ends). No window exists here, so default processing has nobody to send to.
 #include "app/WindowProc.h"
 #include "input/Keyboard.h"
 #include "input/Mouse.h"
@@ -52,6 +52,7 @@ struct Row {
     WParam W;
     LParam L;
     std::function<void(InputSnapshot&)> Expect; // turns the state before into the state after
+    LResult Returns = 0;
 };
 
 TEST(WindowProc, EachMessageChangesOnlyItsOwnState) {
@@ -92,6 +93,10 @@ TEST(WindowProc, EachMessageChangesOnlyItsOwnState) {
         {"focus lost", WmKillFocus, 0, 0, [](InputSnapshot&) {}},
         {"destroy", WmDestroy, 0, 0, [](InputSnapshot&) {}},
         {"a session end that was cancelled", WmEndSession, 0, 0, [](InputSnapshot&) {}},
+        // Asked before a session may end (a browser tab hidden or closing): the table is kept
+        // (here no game has started, so nothing is saved), the run goes on, and the answer is
+        // yes.
+        {"a session that may end", WmQueryEndSession, 0, 0, [](InputSnapshot&) {}, 1},
     };
     ResizeScene(800, 600);
     std::fill(std::begin(Keys), std::end(Keys), false);
@@ -104,7 +109,7 @@ TEST(WindowProc, EachMessageChangesOnlyItsOwnState) {
         InputSnapshot expected = Take();
         row.Expect(expected);
         LResult result = WindowProc(nullptr, row.Message, row.W, row.L);
-        EXPECT_EQ(result, 0) << row.Name;
+        EXPECT_EQ(result, row.Returns) << row.Name;
         EXPECT_TRUE(Take() == expected) << row.Name;
         // Later rows read the mouse at 800x600 again.
         ResizeScene(800, 600);
