@@ -397,18 +397,25 @@ const cases = [
     expect(nameOf(table, 1) === '--Player--' && pointsOf(table, 9) === 0, 'the rest filled with defaults');
   }],
 
-  ['storage refused: the game plays and #status says so', async (context) => {
-    await context.addInitScript(() => {
-      Object.defineProperty(window, 'localStorage', {
-        get() { throw new DOMException('refused', 'SecurityError'); },
-      });
+  // Storage refused outright (getting it throws), or full (every write throws): either way the
+  // game plays, keeps its table for the page's life, and says so in one line.
+  ...[['refused', () => {
+    Object.defineProperty(window, 'localStorage', {
+      get() { throw new DOMException('refused', 'SecurityError'); },
     });
+  }], ['full', () => {
+    Storage.prototype.setItem = function () { throw new DOMException('full', 'QuotaExceededError'); };
+  }]].map(([how, refuse]) => [`storage ${how}: the game plays and #status says so`, async (context) => {
+    await context.addInitScript(refuse);
     const page = await open(context);
+    await waitForPage(page, () => /keeps nothing/.test(document.getElementById('status').textContent), 'the line in #status');
     const status = await page.textContent('#status');
-    expect(/keeps nothing/.test(status) && !status.includes('\n'), `#status: ${status}`);
+    expect(!status.includes('\n'), `#status: ${status}`);
     await playAndQuit(page);
     await exitRun(page);
-  }],
+    const table = await downloadTable(page);
+    expect(table.length === 160 && pointsOf(table, 0) === 0, "the game's own copy of the table downloaded");
+  }]),
 
   ['Exit ends the run in order and Play again starts a new one', async (context) => {
     const page = await open(context);
