@@ -16,11 +16,10 @@
 namespace fs = std::filesystem;
 
 namespace {
-const std::regex TimerLines("Performance Counter frequency: 1000000000 ticks per second\r\n"
-                            "Start Time: [0-9]+\r\n");
+const std::regex TimerLines(TimerLinesPattern());
 
 std::regex Report(const std::string& message) {
-    return std::regex("Exception EInOutError in module quorvin at [0-9A-F]{8}\\.\r\n" + message +
+    return std::regex(ReportPattern() + message +
                       "\\.\r\n\r\n");
 }
 
@@ -193,10 +192,12 @@ TEST(Robustness, ClosedOutputEndsTheStartUpWithTheReport) {
         SCOPED_TRACE(c.What);
         ScopedWorkDir dir;
         CopyGameImages(dir.Path());
-        ProcessResult run =
-            RunProcess({"/usr/bin/env", "DISPLAY=" + display.Name(), "/bin/sh", "-c",
-                        std::string("exec \"$0\" ") + c.Redirection, QUORVIN_BINARY},
-                       dir.Path(), 30);
+        std::vector<std::string> command = {"/usr/bin/env", "DISPLAY=" + display.Name(),
+                                            "/bin/sh", "-c",
+                                            std::string("exec \"$@\" ") + c.Redirection, "sh"};
+        for (const std::string& word : GameCommand())
+            command.push_back(word);
+        ProcessResult run = RunProcess(command, dir.Path(), 30);
         EXPECT_EQ(run.ExitCode, 1);
         EXPECT_EQ(run.Out, "");
         if (c.Report)

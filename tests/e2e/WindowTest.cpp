@@ -12,8 +12,7 @@
 #include <regex>
 
 namespace {
-const std::string TimerLines("Performance Counter frequency: 1000000000 ticks per second\r\n"
-                             "Start Time: [0-9]+\r\n");
+const std::string TimerLines = TimerLinesPattern();
 
 // Starts the game on a table of poor results and leaves a game through the pause menu, which
 // records its result of 0 without saving it; the table the save must then write.
@@ -116,8 +115,10 @@ TEST(Window, ClosingEndsTheRunWithExitCodeZero) {
 TEST(Window, WithoutADisplayOneLineAndNoScoreFile) {
     ScopedWorkDir dir;
     CopyGameImages(dir.Path());
-    ProcessResult run =
-        RunProcess({"/usr/bin/env", "-u", "DISPLAY", QUORVIN_BINARY}, dir.Path(), 30);
+    std::vector<std::string> command = {"/usr/bin/env", "-u", "DISPLAY"};
+    for (const std::string& word : GameCommand())
+        command.push_back(word);
+    ProcessResult run = RunProcess(command, dir.Path(), 30);
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out, "Error: Failed to open the X display!\r\n");
     EXPECT_EQ(run.Err, "");
@@ -133,8 +134,11 @@ TEST(Window, AServerWithoutGlFailsAtThePixelFormatAfterTheCleanUp) {
         "break; done; "
         "Xvfb :$n -nolisten tcp -extension GLX >/dev/null 2>&1 & x=$!; "
         "for i in $(seq 100); do xdpyinfo -display :$n >/dev/null 2>&1 && break; sleep 0.1; done; "
-        "DISPLAY=:$n " QUORVIN_BINARY "; rc=$?; kill $x; wait $x; exit $rc";
-    ProcessResult run = RunProcess({"/bin/sh", "-c", script}, dir.Path(), 60);
+        "DISPLAY=:$n \"$@\"; rc=$?; kill $x; wait $x; exit $rc";
+    std::vector<std::string> command = {"/bin/sh", "-c", script, "sh"};
+    for (const std::string& word : GameCommand())
+        command.push_back(word);
+    ProcessResult run = RunProcess(command, dir.Path(), 60);
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(run.Out, "Error: Failed to releae rendering context\r\n"
                        "Error: Failed to find a suitable pixel format\r\n");

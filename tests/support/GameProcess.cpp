@@ -27,12 +27,43 @@ std::string Capture(const std::string& command) {
     return out;
 }
 
+std::string Environment(const char* name, const std::string& otherwise) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : otherwise;
+}
+
 void Drain(int fd, std::string& sink) {
     char buffer[4096];
     ssize_t n;
     while ((n = read(fd, buffer, sizeof buffer)) > 0) sink.append(buffer, static_cast<std::size_t>(n));
 }
 } // namespace
+
+std::vector<std::string> GameCommand() {
+    std::vector<std::string> command;
+    std::string runner = Environment("QUORVIN_GAME_RUNNER", "");
+    for (std::size_t start = 0; start < runner.size();) {
+        std::size_t end = runner.find(' ', start);
+        if (end == std::string::npos) end = runner.size();
+        if (end > start) command.push_back(runner.substr(start, end - start));
+        start = end + 1;
+    }
+    command.push_back(Environment("QUORVIN_GAME", QUORVIN_BINARY));
+    return command;
+}
+
+std::string TimerLinesPattern() {
+    return "Performance Counter frequency: " +
+           Environment("QUORVIN_GAME_FREQUENCY", "1000000000") +
+           " ticks per second\r\nStart Time: -?[0-9]+\r\n";
+}
+
+std::string ReportPattern() {
+    const std::string program = GameCommand().back();
+    bool exe = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+    return std::string("Exception EInOutError in module quorvin") + (exe ? "\\.exe" : "") +
+           " at [0-9A-F]{8}\\.\r\n";
+}
 
 PrivateDisplay::PrivateDisplay(int width, int height) {
     // The server picks a free display number itself and tells us on a pipe once it accepts
@@ -92,7 +123,7 @@ GameProcess::GameProcess(const PrivateDisplay& display, const std::string& dir,
                          const std::string& asUser, long long fileSizeLimit)
     : display_(display) {
     ChildProcess child =
-        StartChild({QUORVIN_BINARY}, dir, asUser, display.Name(), fileSizeLimit);
+        StartChild(GameCommand(), dir, asUser, display.Name(), fileSizeLimit);
     pid_ = child.Pid;
     out_ = child.Out;
     err_ = child.Err;
