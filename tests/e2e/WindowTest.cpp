@@ -109,6 +109,8 @@ TEST(Window, ClosingEndsTheRunWithExitCodeZero) {
         ProcessResult run = game.Wait(30);
         EXPECT_EQ(run.ExitCode, 0) << c.Name << ": " << run.Err;
         EXPECT_EQ(run.Out.find("Error"), std::string::npos) << c.Name << ": " << run.Out;
+        EXPECT_EQ(run.Err, "") << c.Name;
+        EXPECT_EQ(ReadFileBytes("highScores.dat").size(), 160u) << c.Name << ": saved";
     }
 }
 

@@ -5,6 +5,7 @@
 //   QUORVIN_GAME_RUNNER  words put before it, separated by spaces, the first an absolute path:
 //                        "/usr/lib/wine/wine64" for quorvin.exe (WINEPREFIX, WINELOADER,
 //                        WINEARCH, WINEDEBUG and WINEDLLOVERRIDES come from the environment)
+//                        and decide who plays: a row's other user is not taken then
 //   QUORVIN_GAME_FREQUENCY  the timer's ticks a second its first line names (a regex; the
 //                        Linux builds' 1000000000 unless set)
 // The window is found by its title, "OpenGL", whichever build draws it.
