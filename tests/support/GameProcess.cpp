@@ -58,10 +58,13 @@ std::string TimerLinesPattern() {
            " ticks per second\r\nStart Time: -?[0-9]+\r\n";
 }
 
-std::string ReportPattern() {
+bool WindowsBuild() {
     const std::string program = GameCommand().back();
-    bool exe = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
-    return std::string("Exception EInOutError in module quorvin") + (exe ? "\\.exe" : "") +
+    return program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+}
+
+std::string ReportPattern() {
+    return std::string("Exception EInOutError in module quorvin") + (WindowsBuild() ? "\\.exe" : "") +
            " at [0-9A-F]{8}\\.\r\n";
 }
 
@@ -256,7 +259,7 @@ void GameProcess::DestroyWindow() {
 }
 
 Screenshot GameProcess::Shoot() const {
-    std::string ppm = display_.Run("import -window root -depth 8 ppm:-");
+    std::string ppm = display_.Run("import -window " + window_ + " -depth 8 ppm:-");
     Screenshot shot;
     int maxValue = 0, consumed = 0;
     if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &shot.Width, &shot.Height, &maxValue,
@@ -266,10 +269,6 @@ Screenshot GameProcess::Shoot() const {
     shot.Rgb.assign(ppm.begin() + static_cast<std::ptrdiff_t>(start), ppm.end());
     shot.Rgb.resize(static_cast<std::size_t>(shot.Width) * shot.Height * 3);
     return shot;
-}
-
-void GameProcess::SavePng(const std::string& path) const {
-    display_.Run("import -window root '" + path + "'");
 }
 
 ProcessResult GameProcess::Wait(int seconds) {

@@ -48,6 +48,8 @@ std::vector<std::string> GameCommand();
 // The two timer lines at start, and the failure report's first line up to its address, as
 // regexes for the chosen build (the Windows exe names its module "quorvin.exe").
 std::string TimerLinesPattern();
+// Whether the chosen build is the Windows exe (run under Wine).
+bool WindowsBuild();
 std::string ReportPattern();
 
 class GameProcess {
@@ -87,8 +89,8 @@ public:
     void Close();
     // Destroys the window from another client.
     void DestroyWindow();
+    // The window's client area, wherever the window is (Wine places it away from the corner).
     Screenshot Shoot() const;
-    void SavePng(const std::string& path) const;
     // Waits for the game to end; the exit code is 128 + signal after a kill.
     ProcessResult Wait(int seconds = 30);
     bool Running();
