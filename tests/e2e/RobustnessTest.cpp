@@ -16,11 +16,10 @@
 namespace fs = std::filesystem;
 
 namespace {
-const std::regex TimerLines("Performance Counter frequency: 1000000000 ticks per second\r\n"
-                            "Start Time: [0-9]+\r\n");
+const std::regex TimerLines(TimerLinesPattern());
 
 std::regex Report(const std::string& message) {
-    return std::regex("Exception EInOutError in module quorvin at [0-9A-F]{8}\\.\r\n" + message +
+    return std::regex(ReportPattern() + message +
                       "\\.\r\n\r\n");
 }
 
@@ -156,6 +155,8 @@ TEST(Robustness, UnusableFilesEndTheStartUpWithTheReport) {
         SCOPED_TRACE(c.What);
         ScopedWorkDir dir;
         CopyGameImages(dir.Path());
+        // Windows has no FIFOs; under Wine the open waits for a writer.
+        if (WindowsBuild() && c.Left == fs::file_type::fifo) continue;
         c.Setup();
 
         GameProcess game(display, dir.Path(), "nobody");
@@ -191,12 +192,16 @@ TEST(Robustness, ClosedOutputEndsTheStartUpWithTheReport) {
     PrivateDisplay display;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
+        // With all three closed, Wine hands the program a console of its own.
+        if (WindowsBuild() && !c.Report) continue;
         ScopedWorkDir dir;
         CopyGameImages(dir.Path());
-        ProcessResult run =
-            RunProcess({"/usr/bin/env", "DISPLAY=" + display.Name(), "/bin/sh", "-c",
-                        std::string("exec \"$0\" ") + c.Redirection, QUORVIN_BINARY},
-                       dir.Path(), 30);
+        std::vector<std::string> command = {"/usr/bin/env", "DISPLAY=" + display.Name(),
+                                            "/bin/sh", "-c",
+                                            std::string("exec \"$@\" ") + c.Redirection, "sh"};
+        for (const std::string& word : GameCommand())
+            command.push_back(word);
+        ProcessResult run = RunProcess(command, dir.Path(), 30);
         EXPECT_EQ(run.ExitCode, 1);
         EXPECT_EQ(run.Out, "");
         if (c.Report)
@@ -234,13 +239,11 @@ void WindowOrigin(const GameProcess& game, const PrivateDisplay& display, int& l
 }
 
 // Green pixels inside the Exit button's rectangle: its outline shows the mouse is over it.
-bool ExitButtonLit(const GameProcess& game, const PrivateDisplay& display) {
-    int left = 0, top = 0;
-    WindowOrigin(game, display, left, top);
+bool ExitButtonLit(const GameProcess& game) {
     Screenshot shot = game.Shoot();
     int green = 0;
-    for (int y = top + 600 - 102; y <= top + 600 - 48; ++y)
-        for (int x = left + 298; x <= left + 502; ++x) {
+    for (int y = 600 - 102; y <= 600 - 48; ++y)
+        for (int x = 298; x <= 502; ++x) {
             if (x < 0 || y < 0 || x >= shot.Width || y >= shot.Height) continue;
             const std::uint8_t* p = shot.At(x, y);
             green += p[1] > 150 && p[0] < 100 && p[2] < 100;
@@ -258,7 +261,7 @@ TEST(Robustness, StallWithTenThousandMouseMessagesQueued) {
     GameProcess game(display, dir.Path());
     ASSERT_TRUE(game.WaitForWindow()) << game.Wait(5).Err;
     game.MoveTo(100, 550);
-    ASSERT_FALSE(ExitButtonLit(game, display));
+    ASSERT_FALSE(ExitButtonLit(game));
 
     int left = 0, top = 0;
     WindowOrigin(game, display, left, top);
@@ -270,7 +273,7 @@ TEST(Robustness, StallWithTenThousandMouseMessagesQueued) {
     std::this_thread::sleep_until(stopped + std::chrono::seconds(2));
     ASSERT_EQ(kill(game.Pid(), SIGCONT), 0);
 
-    EXPECT_TRUE(GameProcess::WaitUntil([&] { return ExitButtonLit(game, display); }))
+    EXPECT_TRUE(GameProcess::WaitUntil([&] { return ExitButtonLit(game); }))
         << "the last move was not followed";
     ASSERT_TRUE(game.Running());
 

@@ -12,8 +12,7 @@
 #include <regex>
 
 namespace {
-const std::string TimerLines("Performance Counter frequency: 1000000000 ticks per second\r\n"
-                             "Start Time: [0-9]+\r\n");
+const std::string TimerLines = TimerLinesPattern();
 
 // Starts the game on a table of poor results and leaves a game through the pause menu, which
 // records its result of 0 without saving it; the table the save must then write.
@@ -32,16 +31,30 @@ std::string StartWithAPendingResult(GameProcess& game) {
     return expected;
 }
 
+// Ctrl+C, the end of the session and a shutdown: signals to a POSIX program, to a Windows one
+// console events that Wine sends for SIGINT and for wineboot's end of the session.
 TEST(Window, CloseSignalsEndTheRunInOrderAndSaveThePendingResult) {
+    const struct {
+        int Signal;
+        const char* Wineboot;
+    } cases[] = {{SIGINT, nullptr}, {SIGHUP, "-e"}, {SIGTERM, "-e -s"}};
     PrivateDisplay display;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(strsignal(signal));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(strsignal(c.Signal));
         ScopedWorkDir dir;
         CopyGameImages(dir.Path());
         GameProcess game(display, dir.Path());
         std::string expected = StartWithAPendingResult(game);
         ASSERT_FALSE(expected.empty()) << game.Wait(5).Err;
-        kill(game.Pid(), signal);
+        if (WindowsBuild() && c.Wineboot) {
+            std::vector<std::string> wineboot = GameCommand();
+            wineboot.back() = "wineboot";
+            for (const char* word : {"-e", "-s"})
+                if (std::strstr(c.Wineboot, word)) wineboot.push_back(word);
+            RunProcess(wineboot, dir.Path(), 60);
+        } else {
+            kill(game.Pid(), c.Signal);
+        }
         ProcessResult run = game.Wait(30);
         EXPECT_EQ(run.ExitCode, 0);
         EXPECT_TRUE(std::regex_match(run.Out, std::regex(TimerLines))) << run.Out;
@@ -105,19 +118,35 @@ TEST(Window, ClosingEndsTheRunWithExitCodeZero) {
         EXPECT_EQ(display.Run("xdotool getwindowgeometry " + game.WindowId() + " | grep Geo"),
                   "  Geometry: 800x600\n")
             << c.Name;
-        EXPECT_EQ(display.Run("xdotool getwindowfocus"), game.WindowId() + "\n") << c.Name;
         c.Close(game);
         ProcessResult run = game.Wait(30);
         EXPECT_EQ(run.ExitCode, 0) << c.Name << ": " << run.Err;
         EXPECT_EQ(run.Out.find("Error"), std::string::npos) << c.Name << ": " << run.Out;
+        EXPECT_EQ(run.Err, "") << c.Name;
+        std::string saved;
+        for (int i = 0; i < 10; ++i)
+            saved += ScoreRecord("--Player--", 0);
+        EXPECT_EQ(ReadFileBytes("highScores.dat"), saved) << c.Name;
     }
+}
+
+// Without a window manager to give it, the X11 build takes the input focus itself.
+TEST(Window, OpensWithTheInputFocus) {
+    PrivateDisplay display;
+    ScopedWorkDir dir;
+    CopyGameImages(dir.Path());
+    GameProcess game(display, dir.Path());
+    ASSERT_TRUE(game.WaitForWindow()) << game.Wait(5).Out;
+    EXPECT_EQ(display.Run("xdotool getwindowfocus"), game.WindowId() + "\n");
 }
 
 TEST(Window, WithoutADisplayOneLineAndNoScoreFile) {
     ScopedWorkDir dir;
     CopyGameImages(dir.Path());
-    ProcessResult run =
-        RunProcess({"/usr/bin/env", "-u", "DISPLAY", QUORVIN_BINARY}, dir.Path(), 30);
+    std::vector<std::string> command = {"/usr/bin/env", "-u", "DISPLAY"};
+    for (const std::string& word : GameCommand())
+        command.push_back(word);
+    ProcessResult run = RunProcess(command, dir.Path(), 30);
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out, "Error: Failed to open the X display!\r\n");
     EXPECT_EQ(run.Err, "");
@@ -133,8 +162,11 @@ TEST(Window, AServerWithoutGlFailsAtThePixelFormatAfterTheCleanUp) {
         "break; done; "
         "Xvfb :$n -nolisten tcp -extension GLX >/dev/null 2>&1 & x=$!; "
         "for i in $(seq 100); do xdpyinfo -display :$n >/dev/null 2>&1 && break; sleep 0.1; done; "
-        "DISPLAY=:$n " QUORVIN_BINARY "; rc=$?; kill $x; wait $x; exit $rc";
-    ProcessResult run = RunProcess({"/bin/sh", "-c", script}, dir.Path(), 60);
+        "DISPLAY=:$n \"$@\"; rc=$?; kill $x; wait $x; exit $rc";
+    std::vector<std::string> command = {"/bin/sh", "-c", script, "sh"};
+    for (const std::string& word : GameCommand())
+        command.push_back(word);
+    ProcessResult run = RunProcess(command, dir.Path(), 60);
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(run.Out, "Error: Failed to releae rendering context\r\n"
                        "Error: Failed to find a suitable pixel format\r\n");

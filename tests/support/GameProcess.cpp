@@ -27,12 +27,46 @@ std::string Capture(const std::string& command) {
     return out;
 }
 
+std::string Environment(const char* name, const std::string& otherwise) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : otherwise;
+}
+
 void Drain(int fd, std::string& sink) {
     char buffer[4096];
     ssize_t n;
     while ((n = read(fd, buffer, sizeof buffer)) > 0) sink.append(buffer, static_cast<std::size_t>(n));
 }
 } // namespace
+
+std::vector<std::string> GameCommand() {
+    std::vector<std::string> command;
+    std::string runner = Environment("QUORVIN_GAME_RUNNER", "");
+    for (std::size_t start = 0; start < runner.size();) {
+        std::size_t end = runner.find(' ', start);
+        if (end == std::string::npos) end = runner.size();
+        if (end > start) command.push_back(runner.substr(start, end - start));
+        start = end + 1;
+    }
+    command.push_back(Environment("QUORVIN_GAME", QUORVIN_BINARY));
+    return command;
+}
+
+std::string TimerLinesPattern() {
+    return "Performance Counter frequency: " +
+           Environment("QUORVIN_GAME_FREQUENCY", "1000000000") +
+           " ticks per second\r\nStart Time: -?[0-9]+\r\n";
+}
+
+bool WindowsBuild() {
+    const std::string program = GameCommand().back();
+    return program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+}
+
+std::string ReportPattern() {
+    return std::string("Exception EInOutError in module quorvin") + (WindowsBuild() ? "\\.exe" : "") +
+           " at [0-9A-F]{8}\\.\r\n";
+}
 
 PrivateDisplay::PrivateDisplay(int width, int height) {
     // The server picks a free display number itself and tells us on a pipe once it accepts
@@ -91,8 +125,11 @@ std::string PrivateDisplay::Run(const std::string& command) const {
 GameProcess::GameProcess(const PrivateDisplay& display, const std::string& dir,
                          const std::string& asUser, long long fileSizeLimit)
     : display_(display) {
-    ChildProcess child =
-        StartChild({QUORVIN_BINARY}, dir, asUser, display.Name(), fileSizeLimit);
+    // Behind a runner the player is whoever it makes us: the Wine prefix is root's, and
+    // tests/wine/run's runner drops root's power over file modes instead.
+    bool runner = !Environment("QUORVIN_GAME_RUNNER", "").empty();
+    ChildProcess child = StartChild(GameCommand(), dir, runner ? "" : asUser, display.Name(),
+                                    fileSizeLimit);
     pid_ = child.Pid;
     out_ = child.Out;
     err_ = child.Err;
@@ -171,7 +208,9 @@ std::string GameProcess::ClickStep(int vx, int vy) const {
 }
 
 std::string GameProcess::KeyStep(const std::string& key) const {
-    return "press 'keydown " + key + "' 'keyup " + key + "'";
+    // A key whose character has no glyph shows nothing: it is held for two new frames.
+    std::string frames = key.compare(0, 4, "XF86") == 0 ? "--frames 2 " : "";
+    return frames + "press 'keydown " + key + "' 'keyup " + key + "'";
 }
 
 std::string GameProcess::PauseStep() const {
@@ -220,7 +259,7 @@ void GameProcess::DestroyWindow() {
 }
 
 Screenshot GameProcess::Shoot() const {
-    std::string ppm = display_.Run("import -window root -depth 8 ppm:-");
+    std::string ppm = display_.Run("import -window " + window_ + " -depth 8 ppm:-");
     Screenshot shot;
     int maxValue = 0, consumed = 0;
     if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &shot.Width, &shot.Height, &maxValue,
@@ -230,10 +269,6 @@ Screenshot GameProcess::Shoot() const {
     shot.Rgb.assign(ppm.begin() + static_cast<std::ptrdiff_t>(start), ppm.end());
     shot.Rgb.resize(static_cast<std::size_t>(shot.Width) * shot.Height * 3);
     return shot;
-}
-
-void GameProcess::SavePng(const std::string& path) const {
-    display_.Run("import -window root '" + path + "'");
 }
 
 ProcessResult GameProcess::Wait(int seconds) {

@@ -1,4 +1,14 @@
 // GameProcess.h - the real game binary on a private X display, driven with xdotool.
+// Which build it starts comes from the environment, so one e2e_tests binary drives any of them:
+//   QUORVIN_GAME         the program: this tree's Linux build unless set; the arm64 program
+//                        (binfmt_misc hands it to qemu) or a package's launcher as they are
+//   QUORVIN_GAME_RUNNER  words put before it, separated by spaces, the first an absolute path:
+//                        "/usr/lib/wine/wine64" for quorvin.exe (WINEPREFIX, WINELOADER,
+//                        WINEARCH, WINEDEBUG and WINEDLLOVERRIDES come from the environment)
+//                        and decide who plays: a row's other user is not taken then
+//   QUORVIN_GAME_FREQUENCY  the timer's ticks a second its first line names (a regex; the
+//                        Linux builds' 1000000000 unless set)
+// The window is found by its title, "OpenGL", whichever build draws it.
 #pragma once
 
 #include "TestSupport.h"
@@ -32,6 +42,15 @@ struct Screenshot {
     std::vector<std::uint8_t> Rgb;
     const std::uint8_t* At(int x, int y) const { return &Rgb[3 * (y * Width + x)]; }
 };
+
+// The command that starts the chosen build, the program last.
+std::vector<std::string> GameCommand();
+// The two timer lines at start, and the failure report's first line up to its address, as
+// regexes for the chosen build (the Windows exe names its module "quorvin.exe").
+std::string TimerLinesPattern();
+// Whether the chosen build is the Windows exe (run under Wine).
+bool WindowsBuild();
+std::string ReportPattern();
 
 class GameProcess {
 public:
@@ -70,8 +89,8 @@ public:
     void Close();
     // Destroys the window from another client.
     void DestroyWindow();
+    // The window's client area, wherever the window is (Wine places it away from the corner).
     Screenshot Shoot() const;
-    void SavePng(const std::string& path) const;
     // Waits for the game to end; the exit code is 128 + signal after a kill.
     ProcessResult Wait(int seconds = 30);
     bool Running();

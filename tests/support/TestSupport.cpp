@@ -94,7 +94,9 @@ ChildProcess StartChild(const std::vector<std::string>& argv, const std::string&
         if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
         // Opened while still ourselves: another user may not be able to reach the build folder
         // (a checkout under a private temporary directory), only to run the file once open.
-        int program = open(argv[0].c_str(), O_RDONLY | O_CLOEXEC);
+        // Left open across the exec: a script's interpreter, or qemu for the arm64 program
+        // through binfmt_misc, reads the program from /dev/fd.
+        int program = open(argv[0].c_str(), O_RDONLY);
         if (program < 0) _exit(127);
         if (chdir(dir.c_str()) != 0) _exit(126);
         if (!asUser.empty() &&

@@ -48,3 +48,31 @@ wait_game() {
     done
     return 124
 }
+
+# ---- Counting, for the scripts that test a build (tests/wine/run, tests/arm64/run, ...) -------
+passed=0
+failed=0
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1: $2"; failed=$((failed + 1)); }
+check() { # LABEL DETAIL COMMAND...: passes when the command succeeds
+    local label=$1 detail=$2
+    shift 2
+    if "$@"; then pass "$label"; else fail "$label" "$detail"; fi
+}
+
+# Runs the end-to-end tests E2E_TESTS ($1, tests/e2e_tests of a Linux build) whose names match
+# the filter $2, against the build QUORVIN_GAME and QUORVIN_GAME_RUNNER name (see
+# tests/support/GameProcess.h); each test counts as one check.
+e2e() {
+    local log ok bad
+    log=$(mktemp /tmp/quorvin-e2e-XXXXXX)
+    timeout 1800 "$1" --gtest_filter="$2" >"$log" 2>&1
+    local code=$?
+    ok=$(sed -n 's/^\[       OK \] \([^ ]*\) (.*/\1/p' "$log")
+    bad=$(sed -n 's/^\[  FAILED  \] \([^ ]*\) (.*/\1/p' "$log")
+    for test in $ok; do pass "e2e: $test"; done
+    for test in $bad; do fail "e2e: $test" "$(sed -n "/^\[ RUN      \] $test\$/,/^\[  FAILED  \] $test /p" "$log" | head -60)"; done
+    [ -n "$ok$bad" ] || fail "e2e: $2" "no test ran: $(tail -20 "$log")"
+    [ "$code" -eq 0 ] || [ -n "$bad" ] || fail "e2e: $2" "e2e_tests ended with $code: $(tail -20 "$log")"
+    rm -f "$log"
+}
