@@ -6,8 +6,9 @@
 // named in pairs so the twin of any file is found by its name: <Backend>Window
 // (window and GL context), Events (events to messages, the queue), Files,
 // Process (start-up, close signals or their like, the counter), Console, and Keys
-// where key codes need mapping. Nothing else in the tree includes an X11, Windows
-// or Emscripten header.
+// where key codes need mapping; x11/ and web/ share their POSIX file calls in
+// posix/PosixFiles. Nothing else in the tree includes an X11, Windows or
+// Emscripten header.
 //
 // The vocabulary across the boundary is the Win32 window message: a number,
 // wParam and lParam. The Win32 backend passes its own messages through; the

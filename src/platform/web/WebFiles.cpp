@@ -2,10 +2,10 @@
 // in, and the table is kept in the browser's storage for the page's origin. The table is read
 // from the storage each time the game looks for it (another tab may have saved since) and
 // written to it each time the game has written it.
+#include "platform/posix/PosixFiles.h"
 #include "platform/web/WebState.h"
 
 #include <cerrno>
-#include <dirent.h>
 #include <string>
 #include <cstdio>
 #include <cstring>
@@ -77,24 +77,6 @@ void Push(const char* name) {
     if (stat(name, &info) == 0 && !PushTable(name)) Refused();
 }
 
-int IoCode(int error) {
-    switch (error) {
-    case 0: return 0;
-    case ENOENT: return 2;
-    case EBADF: return 6;
-    case ENOTDIR:
-    case ENAMETOOLONG: return 3;
-    case EMFILE:
-    case ENFILE: return 4;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: return 5;
-    case ENOSPC:
-    case EFBIG: return 101;
-    default: return 1117;
-    }
-}
 } // namespace
 
 SysFile SysStandardOutput() { return ConsoleHandle; }
@@ -106,30 +88,11 @@ bool SysFileExists(const char* name) {
 }
 
 int SysOpenFile(const char* name, SysOpenMode mode, SysFile& file) {
-    int flags = mode == SysOpenMode::ReadOnly    ? O_RDONLY
-                : mode == SysOpenMode::ReadWrite ? O_RDWR
-                                                 : O_RDWR | O_CREAT | O_TRUNC;
-    int fd = open(name, flags, 0666);
+    int fd = open(name, OpenFlags(mode), 0666);
     if (fd < 0) return IoCode(errno);
-    struct stat info{};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return 5;
-    }
+    if (int code = RefuseIrregular(fd)) return code;
     if (IsTable(name) && mode != SysOpenMode::ReadOnly) WritableTables.insert(fd);
     file = fd;
-    return 0;
-}
-
-int SysReadFile(SysFile file, void* buffer, std::size_t size, std::size_t& got) {
-    got = 0;
-    auto* at = static_cast<char*>(buffer);
-    while (got < size) {
-        ssize_t n = read(static_cast<int>(file), at + got, size - got);
-        if (n < 0) return IoCode(errno);
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
     return 0;
 }
 
@@ -138,22 +101,7 @@ int SysWriteFile(SysFile file, const void* buffer, std::size_t size) {
         ConsoleWrite(buffer, size);
         return 0;
     }
-    auto* at = static_cast<const char*>(buffer);
-    while (size > 0) {
-        ssize_t n = write(static_cast<int>(file), at, size);
-        if (n < 0) return IoCode(errno);
-        if (n == 0) return 101;
-        at += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
-int SysFileSize(SysFile file, std::int64_t& size) {
-    struct stat info{};
-    if (fstat(static_cast<int>(file), &info) != 0) return IoCode(errno);
-    size = info.st_size;
-    return 0;
+    return WriteAll(static_cast<int>(file), buffer, size);
 }
 
 int SysSyncFile(SysFile) { return 0; }
@@ -166,19 +114,9 @@ int SysCloseFile(SysFile file) {
     return 0;
 }
 
-int SysTruncateFile(SysFile file, std::int64_t size) {
-    return ftruncate(static_cast<int>(file), size) == 0 ? 0 : IoCode(errno);
-}
-
 // One thread per tab and no waiting inside a save: the lock is always free.
 bool SysLockFile(SysFile) { return true; }
 void SysUnlockFile(SysFile) {}
-
-bool SysIsFileAt(SysFile file, const char* name) {
-    struct stat held{}, named{};
-    return fstat(static_cast<int>(file), &held) == 0 && stat(name, &named) == 0 &&
-           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-}
 
 void SysFinalPath(const char* name, char* path, std::size_t size) {
     std::snprintf(path, size, "%s", name);
@@ -195,14 +133,4 @@ int SysReplaceFile(const char* from, const char* to) {
     if (rename(from, to) != 0) return IoCode(errno);
     if (IsTable(to)) Push(to);
     return 0;
-}
-
-int SysDeleteFile(const char* name) { return unlink(name) == 0 ? 0 : IoCode(errno); }
-
-void SysListFolder(const char* folder, SysFolderVisitor visit, void* context) {
-    DIR* dir = opendir(folder);
-    if (!dir) return;
-    while (dirent* entry = readdir(dir))
-        visit(entry->d_name, context);
-    closedir(dir);
 }
